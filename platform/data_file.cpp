@@ -1,0 +1,56 @@
+#include "data_file.h"
+
+#include <wx/filefn.h>
+#include <wx/log.h>
+
+namespace platform {
+
+bool DataFile::exists(const wxString& path) {
+    wxLogNull quiet;
+    return !path.empty() && wxFile::Exists(path) && !wxDirExists(path);
+}
+
+bool DataFile::open(const wxString& path) {
+    wxLogNull quiet;
+    close();
+    if (path.empty()) return false;
+    return file_.Open(path, wxFile::read, wxS_DEFAULT);
+}
+
+bool DataFile::seek(int64_t offset) {
+    if (!file_.IsOpened() || offset < 0) return false;
+    wxLogNull quiet;
+    return file_.Seek(static_cast<wxFileOffset>(offset), wxFromStart) == offset;
+}
+
+size_t DataFile::read(void* buffer, size_t size) {
+    if (!file_.IsOpened() || buffer == nullptr) return 0;
+    wxLogNull quiet;
+    // A single read may come back short for large blocks; keep going until
+    // the request is met or the file ends.
+    auto* out = static_cast<char*>(buffer);
+    size_t done = 0;
+    while (done < size) {
+        size_t chunk = size - done;
+        if (chunk > (size_t{1} << 30)) chunk = size_t{1} << 30;
+        ssize_t got = file_.Read(out + done, chunk);
+        if (got <= 0) break;
+        done += static_cast<size_t>(got);
+    }
+    return done;
+}
+
+int64_t DataFile::length() {
+    if (!file_.IsOpened()) return -1;
+    wxLogNull quiet;
+    wxFileOffset size = file_.Length();
+    return size == wxInvalidOffset ? -1 : static_cast<int64_t>(size);
+}
+
+void DataFile::close() {
+    if (!file_.IsOpened()) return;
+    wxLogNull quiet;
+    file_.Close();
+}
+
+}  // namespace platform

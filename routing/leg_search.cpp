@@ -1,0 +1,125 @@
+// Routes through a list of points on the whole network, and the per-target
+// sums of a one-to-many search.
+#include <cstdlib>
+
+#include "path_search.h"
+#include "road_network.h"
+
+namespace routing {
+
+int32_t* searchPoints = nullptr;
+float* targetCosts = nullptr;
+float* targetLengths = nullptr;
+
+int32_t* routeNode = nullptr;
+int32_t* routeLink = nullptr;
+int32_t routeCapacity = 0;
+int32_t lastRouteEntry = 0;
+RouteKind routeKind = RouteKind::None;
+
+namespace {
+
+constexpr int32_t kRouteGrowth = 25;
+
+void freeRouteArrays() {
+    std::free(routeNode);
+    std::free(routeLink);
+    routeNode = nullptr;
+    routeLink = nullptr;
+}
+
+}  // namespace
+
+void allocateRouteArrays(int32_t capacity, unsigned char keep) {
+    if (capacity < 0) capacity = 0;
+    const size_t bytes = static_cast<size_t>(capacity) * sizeof(int32_t) + 1;
+    if (keep != 0) {
+        auto* nodes = static_cast<int32_t*>(std::realloc(routeNode, bytes));
+        auto* links = static_cast<int32_t*>(std::realloc(routeLink, bytes));
+        if (nodes != nullptr) routeNode = nodes;
+        if (links != nullptr) routeLink = links;
+        if (nodes == nullptr || links == nullptr) {
+            freeRouteArrays();
+            capacity = 0;
+        }
+    } else {
+        freeRouteArrays();
+        routeNode = static_cast<int32_t*>(std::malloc(bytes));
+        routeLink = static_cast<int32_t*>(std::malloc(bytes));
+        if (routeNode == nullptr || routeLink == nullptr) {
+            freeRouteArrays();
+            capacity = 0;
+        }
+    }
+    routeCapacity = capacity;
+}
+
+bool appendRouteEntry(int32_t node, int32_t link) {
+    lastRouteEntry += 1;
+    if (lastRouteEntry >= routeCapacity) allocateRouteArrays(routeCapacity + kRouteGrowth, 1);
+    if (routeNode == nullptr || lastRouteEntry >= routeCapacity) return false;
+    routeNode[lastRouteEntry] = node;
+    routeLink[lastRouteEntry] = link;
+    return true;
+}
+
+bool routeReadable() {
+    return routeKind != RouteKind::None && routeNode != nullptr && routeLink != nullptr &&
+           lastRouteEntry >= 0 && lastRouteEntry < routeCapacity;
+}
+
+bool appendPathToRoute(int32_t target, const SearchVariant& variant) {
+    const int32_t length = collectPathChain(target);
+    if (length < 1) return false;
+    // Resolve every step before appending, so a broken chain adds nothing.
+    for (int32_t i = length - 1; i >= 1; --i) {
+        if (linkBetween(pathChainNode(i), pathChainNode(i - 1), variant) < 0) return false;
+    }
+    for (int32_t i = length - 1; i >= 1; --i) {
+        const int32_t a = pathChainNode(i);
+        if (!appendRouteEntry(a, linkBetween(a, pathChainNode(i - 1), variant))) return false;
+    }
+    return appendRouteEntry(target, 0);
+}
+
+int32_t searchLegs(int32_t legs, float margin, float minLat, float maxLat, float minLon,
+                   float maxLon) {
+    lastRouteEntry = -1;
+    routeKind = RouteKind::None;
+    allocateRouteArrays(routeCapacity + kRouteGrowth, 0);
+    if (searchPoints == nullptr) return -1;
+    const SearchVariant variant = wholeNetworkSearch();
+    for (int32_t k = 0; k < legs; ++k) {
+        prepareSearchLabels(minLat, maxLat, minLon, maxLon, margin);
+        if (!searchFromNode(searchPoints[k], variant)) return -1;
+        if (!appendPathToRoute(searchPoints[k + 1], variant)) return -1;
+    }
+    routeKind = RouteKind::WholeNetwork;
+    return lastRouteEntry;
+}
+
+int32_t searchOneToMany(int32_t pointCount) {
+    lastRouteEntry = -1;
+    routeKind = RouteKind::None;
+    if (searchPoints == nullptr || targetCosts == nullptr || targetLengths == nullptr) return -1;
+    const SearchVariant variant = wholeNetworkSearch();
+    if (!searchFromNode(searchPoints[0], variant)) return -1;
+    for (int32_t j = 1; j < pointCount; ++j) {
+        const int32_t length = collectPathChain(searchPoints[j]);
+        if (length < 1) return -1;
+        double minutes = 0.0;
+        double km = 0.0;
+        for (int32_t i = length - 1; i >= 1; --i) {
+            const int32_t e = linkBetween(pathChainNode(i), pathChainNode(i - 1), variant);
+            if (e < 0) return -1;
+            minutes += linkCost[e];
+            km += linkLength[e];
+        }
+        lastRouteEntry += 1;
+        targetCosts[lastRouteEntry] = static_cast<float>(minutes);
+        targetLengths[lastRouteEntry] = static_cast<float>(km);
+    }
+    return lastRouteEntry;
+}
+
+}  // namespace routing

@@ -1,0 +1,109 @@
+#include "routing_module.h"
+
+#include <cstdlib>
+
+#include "OstrimMapDll.h"
+#include "file_names.h"
+#include "load_order.h"
+#include "path_search.h"
+#include "road_network.h"
+
+namespace routing {
+
+OSTRIM_ROUTING_OBJECT wxString dataPath;
+OSTRIM_ROUTING_OBJECT platform::DataFile cellIndexFile;
+OSTRIM_ROUTING_OBJECT platform::DataFile cellDataFile;
+OSTRIM_ROUTING_OBJECT platform::DataFile linkIndexFile;
+OSTRIM_ROUTING_OBJECT platform::DataFile linkDataFile;
+
+int32_t routeMethod = 0;
+int32_t restrictionsFlag = 0;
+
+float* routePointLongitude = nullptr;
+float* routePointLatitude = nullptr;
+int32_t* routePointNode = nullptr;
+int32_t* routePointLink = nullptr;
+int32_t routePointCount = 0;
+// -1 at load, so that the first growth by 5 makes room for 4 points.
+int32_t routePointCapacity = -1;
+
+namespace {
+
+template <typename T>
+void release(T*& array) {
+    std::free(array);
+    array = nullptr;
+}
+
+template <typename T>
+void resize(T*& array, int32_t capacity, bool keep) {
+    const size_t bytes = static_cast<size_t>(capacity > 0 ? capacity : 0) * sizeof(T) + 1;
+    if (keep) {
+        auto* grown = static_cast<T*>(std::realloc(array, bytes));
+        if (grown != nullptr) {
+            array = grown;
+            return;
+        }
+    }
+    release(array);
+    array = static_cast<T*>(std::malloc(bytes));
+}
+
+}  // namespace
+
+void growRoutePointArrays(int32_t capacity, unsigned char keep) {
+    const bool keepContents = keep != 0 && routePointCapacity >= 1;
+    resize(routePointLongitude, capacity, keepContents);
+    resize(routePointLatitude, capacity, keepContents);
+    resize(routePointNode, capacity, keepContents);
+    resize(routePointLink, capacity, keepContents);
+    routePointCapacity = capacity;
+    if (routePointLongitude == nullptr || routePointLatitude == nullptr ||
+        routePointNode == nullptr || routePointLink == nullptr) {
+        release(routePointLongitude);
+        release(routePointLatitude);
+        release(routePointNode);
+        release(routePointLink);
+        routePointCapacity = 0;
+        routePointCount = 0;
+    }
+}
+
+void freeRouteGenerator() {
+    release(searchLabel);
+    release(searchPredecessor);
+    release(searchQueue);
+    release(routeNode);
+    release(routeLink);
+    release(routePointLongitude);
+    release(routePointLatitude);
+    release(routePointNode);
+    release(routePointLink);
+    routeCapacity = 0;
+    routePointCapacity = 0;
+    routePointCount = 0;
+    routeKind = RouteKind::None;
+}
+
+}  // namespace routing
+
+using namespace routing;
+
+OSTRIM_EXPORT void OSTRIM_CALL setPath(const char* path) {
+    dataPath = platform::fromUtf8(path);
+    resetSpeedTable();
+}
+
+OSTRIM_EXPORT void OSTRIM_CALL clearData(void) {
+    freeRouteGenerator();
+    freeRoadNetwork();
+    networkLoaded = 0;
+}
+
+OSTRIM_EXPORT void OSTRIM_CALL setRestrictions(int value) {
+    if (value == 0 || value == 1) restrictionsFlag = value;
+}
+
+OSTRIM_EXPORT void OSTRIM_CALL setRouteMethod(int value) {
+    if (value == 0 || value == 1) routeMethod = value;
+}
