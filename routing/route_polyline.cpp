@@ -47,11 +47,21 @@ bool windowRouteDrawable() {
     return true;
 }
 
-// The links drawn, in order.
+// The links drawn, in order: the first point's snapped link, the links of
+// route entries middleBegin .. middleEnd - 1, the last point's snapped link.
 struct RoutePlan {
-    int32_t firstLink = 0;           // the first point's snapped link
-    std::vector<int32_t> middleLinks;
-    int32_t lastLink = 0;            // the last point's snapped link
+    int32_t firstLink = 0;
+    int32_t middleBegin = 0;
+    int32_t middleEnd = 0;
+    int32_t lastLink = 0;
+
+    template <typename Visit>
+    void forEachMiddleLink(Visit visit) const {
+        for (int32_t j = middleBegin; j < middleEnd; ++j) {
+            // Entries that close inner legs lead nowhere and draw nothing.
+            if (routeLink[j] != 0) visit(routeLink[j]);
+        }
+    }
 };
 
 RoutePlan planRoute() {
@@ -60,14 +70,10 @@ RoutePlan planRoute() {
     plan.lastLink = routePointLink[routePointCount - 1];
     // A route link on the road piece an end point lies on is drawn with
     // that end point's link, not again.
-    const int32_t start = linkShapeIndex[routeLink[0]] == linkShapeIndex[plan.firstLink] ? 1 : 0;
-    int32_t end = lastRouteEntry;
+    plan.middleBegin = linkShapeIndex[routeLink[0]] == linkShapeIndex[plan.firstLink] ? 1 : 0;
+    plan.middleEnd = lastRouteEntry;
     if (lastRouteEntry >= 1 && linkShapeIndex[routeLink[lastRouteEntry - 1]] == linkShapeIndex[plan.lastLink]) {
-        end = lastRouteEntry - 1;
-    }
-    for (int32_t j = start; j < end; ++j) {
-        // Entries that close inner legs lead nowhere and draw nothing.
-        if (routeLink[j] != 0) plan.middleLinks.push_back(routeLink[j]);
+        plan.middleEnd = lastRouteEntry - 1;
     }
     return plan;
 }
@@ -83,7 +89,7 @@ int64_t pairBound(LinkShapeFiles& shapes, const RoutePlan& plan) {
         }
     };
     add(plan.firstLink);
-    for (int32_t link : plan.middleLinks) add(link);
+    plan.forEachMiddleLink(add);
     add(plan.lastLink);
     return bound;
 }
@@ -212,10 +218,12 @@ bool drawRoute(LinkShapeFiles& shapes, const RoutePlan& plan, Polyline& line) {
     line.write(ShapePoint{routePointLongitude[0], routePointLatitude[0]});
     if (!shapes.readShape(linkShapeIndex[plan.firstLink], &shape)) return false;
     drawFirstLink(line, shape);
-    for (int32_t link : plan.middleLinks) {
-        if (!shapes.readShape(linkShapeIndex[link], &shape)) return false;
-        drawMiddleLink(line, shape);
-    }
+    bool read = true;
+    plan.forEachMiddleLink([&](int32_t link) {
+        read = read && shapes.readShape(linkShapeIndex[link], &shape);
+        if (read) drawMiddleLink(line, shape);
+    });
+    if (!read) return false;
     if (!shapes.readShape(linkShapeIndex[plan.lastLink], &shape)) return false;
     drawLastLink(line, shape);
     return true;
