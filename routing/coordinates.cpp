@@ -1,6 +1,8 @@
 #include "coordinates.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "truncate.h"
 
@@ -55,7 +57,9 @@ void geographicToGrid(double latitude, double longitude, double* easting, double
         longitude -= dLon;
     }
     const double phi = latitude * kDegToRad;
-    const int zone = platform::truncToInt32(longitude + 186.0);
+    // A longitude far outside any zone (or infinite) saturates the zone
+    // number; the meridian is then formed without overflowing an int.
+    const int zone = std::max(platform::truncToInt32(longitude + 186.0), INT32_MIN + 189);
     const int cm = (zone / 6) * 6 - 183;
     *centralMeridian = cm;
     const double omega = (longitude - cm) * kDegToRad;
