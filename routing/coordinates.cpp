@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
 
 #include "truncate.h"
 
@@ -57,9 +56,9 @@ void geographicToGrid(double latitude, double longitude, double* easting, double
         longitude -= dLon;
     }
     const double phi = latitude * kDegToRad;
-    // A longitude far outside any zone (or infinite) saturates the zone
-    // number; the meridian is then formed without overflowing an int.
-    const int zone = std::max(platform::truncToInt32(longitude + 186.0), INT32_MIN + 189);
+    // Longitudes beyond any meaning are held to a range in which the zone
+    // arithmetic cannot overflow; NaN gives zone 0.
+    const int zone = platform::truncToInt32(std::clamp(longitude + 186.0, -1.0e6, 1.0e6));
     const int cm = (zone / 6) * 6 - 183;
     *centralMeridian = cm;
     const double omega = (longitude - cm) * kDegToRad;
