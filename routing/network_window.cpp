@@ -26,9 +26,15 @@ bool growColumn(T*& column, int64_t entries) {
     return true;
 }
 
-bool grownCount(int32_t count, int32_t more, int64_t* entries) {
-    *entries = int64_t{count} + more;
-    return more >= 0 && *entries <= std::numeric_limits<int32_t>::max();
+// Grows every column to count + more entries; the count follows only when
+// all of them grew.
+template <typename... Columns>
+bool growColumns(int32_t* count, int32_t more, Columns*&... columns) {
+    const int64_t entries = int64_t{*count} + more;
+    if (more < 0 || entries > std::numeric_limits<int32_t>::max()) return false;
+    if (!(growColumn(columns, entries) && ...)) return false;
+    *count = static_cast<int32_t>(entries);
+    return true;
 }
 
 // Index 0 of both tables: a node without links, a link that leads nowhere.
@@ -144,27 +150,11 @@ float offsetBy(float base, float step) {
 }  // namespace
 
 bool growWindowNodeArrays(int32_t n) {
-    int64_t entries = 0;
-    if (!grownCount(nodeCount, n, &entries)) return false;
-    if (!growColumn(nodeGlobalId, entries) || !growColumn(nodeLatitude, entries) ||
-        !growColumn(nodeLongitude, entries) || !growColumn(nodeFirstLink, entries) ||
-        !growColumn(nodeDegree, entries)) {
-        return false;
-    }
-    nodeCount = static_cast<int32_t>(entries);
-    return true;
+    return growColumns(&nodeCount, n, nodeGlobalId, nodeLatitude, nodeLongitude, nodeFirstLink, nodeDegree);
 }
 
 bool growWindowLinkArrays(int32_t m) {
-    int64_t entries = 0;
-    if (!grownCount(linkCount, m, &entries)) return false;
-    if (!growColumn(linkCellId, entries) || !growColumn(linkTarget, entries) ||
-        !growColumn(linkLength, entries) || !growColumn(linkShapeIndex, entries) ||
-        !growColumn(linkClass, entries)) {
-        return false;
-    }
-    linkCount = static_cast<int32_t>(entries);
-    return true;
+    return growColumns(&linkCount, m, linkCellId, linkTarget, linkLength, linkShapeIndex, linkClass);
 }
 
 void sortPairsByKey(IdPair* pairs, int32_t lo, int32_t hi) {

@@ -14,19 +14,6 @@ bool contains(const std::vector<int32_t>& nodes, int32_t node) {
     return std::find(nodes.begin(), nodes.end(), node) != nodes.end();
 }
 
-// A stub road west of `node` whose middle a point can be put on; the
-// point then snaps to the stub's end or to `node`.
-struct Approach {
-    double lat;
-    double lon;
-};
-Approach addStub(writers::NetworkModel& model, int32_t node, double dLon) {
-    const writers::ModelNode at = model.nodes[node];
-    const int32_t end = model.addNode(at.latitude, at.longitude + dLon);
-    model.addRoad(end, node, 8, false);
-    return Approach{at.latitude, at.longitude + dLon / 2};
-}
-
 // Two banks of a river, east-west roads 0.02 degree apart with a node
 // every 0.05 degree, joined only by a bridge 0.3 degree east of where the
 // points are.
@@ -86,6 +73,29 @@ TEST(RoutePoints, OutOfRangeCoordinatesAreStoredAsInfinities) {
 }
 
 // ---- generateRoute ------------------------------------------------------------
+
+class StubbedRouteTest : public WindowRouteTest {
+protected:
+    // Points on the middles of stub roads west of `from` and east of `to`:
+    // whichever end of its stub a point snaps to, the route runs from
+    // `from` to `to`.
+    void routeBetween(writers::NetworkModel model, int32_t from, int32_t to) {
+        const int32_t west = addStub(model, from, -0.004);
+        const int32_t east = addStub(model, to, 0.004);
+        addIdleNodes(model, model.nodes[from].latitude + 0.01, model.nodes[from].longitude);
+        useNetwork(model);
+        addPoint(model.nodes[west].latitude, model.nodes[west].longitude + 0.002);
+        addPoint(model.nodes[east].latitude, model.nodes[east].longitude - 0.002);
+    }
+
+private:
+    static int32_t addStub(writers::NetworkModel& model, int32_t node, double dLon) {
+        const writers::ModelNode at = model.nodes[node];
+        const int32_t end = model.addNode(at.latitude, at.longitude + dLon);
+        model.addRoad(end, node, 8, false);
+        return end;
+    }
+};
 
 TEST_F(WindowRouteTest, NoPointsOrOnePointGiveNoRoute) {
     EXPECT_EQ(generateRoute(0.0f, 0.0f), -1);
@@ -190,7 +200,7 @@ TEST_F(WindowRouteTest, ASecondLegThatNoMarginFindsGivesNoRoute) {
     EXPECT_EQ(getRouteVectors(1, nullptr), -1);
 }
 
-TEST_F(WindowRouteTest, RouteMethodsChooseDifferentRoads) {
+TEST_F(StubbedRouteTest, RouteMethodsChooseDifferentRoads) {
     // A local street straight from A to B, and a freeway by way of N.
     writers::NetworkModel model;
     const int32_t a = model.addNode(-33.8555, 151.2055);
@@ -199,12 +209,7 @@ TEST_F(WindowRouteTest, RouteMethodsChooseDifferentRoads) {
     model.addRoad(a, b, 9, false);
     model.addRoad(a, n, 1, false);
     model.addRoad(n, b, 1, false);
-    const Approach from = addStub(model, a, -0.004);
-    const Approach to = addStub(model, b, 0.004);
-    addIdleNodes(model, -33.8455, 151.2005);
-    useNetwork(model);
-    addPoint(from.lat, from.lon);
-    addPoint(to.lat, to.lon);
+    routeBetween(model, a, b);
 
     setRouteMethod(0);  // uniform speeds: the shorter street
     ASSERT_GE(generateRoute(0.0f, 0.0f), 0);
@@ -218,22 +223,17 @@ TEST_F(WindowRouteTest, RouteMethodsChooseDifferentRoads) {
     setRouteMethod(0);
 }
 
-TEST_F(WindowRouteTest, ABlockedPointIsPassedOnlyWhenThereIsNoOtherWay) {
+TEST_F(StubbedRouteTest, ABlockedPointIsPassedOnlyWhenThereIsNoOtherWay) {
     writers::NetworkModel model;
     const int32_t a = model.addNode(-33.8555, 151.2055);
     const int32_t b = model.addNode(-33.8555, 151.2155);
     const int32_t shortWay = model.addNode(-33.8545, 151.2105);
     const int32_t longWay = model.addNode(-33.8455, 151.2105);
-    model.addRoad(a, shortWay, 5, false);
-    model.addRoad(shortWay, b, 5, false);
-    model.addRoad(a, longWay, 5, false);
-    model.addRoad(longWay, b, 5, false);
-    const Approach from = addStub(model, a, -0.004);
-    const Approach to = addStub(model, b, 0.004);
-    addIdleNodes(model, -33.8455, 151.2005);
-    useNetwork(model);
-    addPoint(from.lat, from.lon);
-    addPoint(to.lat, to.lon);
+    for (int32_t middle : {shortWay, longWay}) {
+        model.addRoad(a, middle, 5, false);
+        model.addRoad(middle, b, 5, false);
+    }
+    routeBetween(model, a, b);
     ASSERT_GE(generateRoute(0.0f, 0.0f), 0);
     EXPECT_TRUE(contains(routeModelNodes(), shortWay));
     ASSERT_GE(generateRoute(-33.8545f, 151.2105f), 0);
@@ -244,7 +244,7 @@ TEST_F(WindowRouteTest, ABlockedPointIsPassedOnlyWhenThereIsNoOtherWay) {
     EXPECT_TRUE(contains(routeModelNodes(), b));
 }
 
-TEST_F(WindowRouteTest, ARouteThroughTheFirstNodeAndLinkOfTheFirstCell) {
+TEST_F(StubbedRouteTest, ARouteThroughTheFirstNodeAndLinkOfTheFirstCell) {
     // Apex alone in the northernmost cell: the window's first node, its
     // first outgoing link (to the east foot) the window's first link.
     writers::NetworkModel model;
@@ -253,12 +253,7 @@ TEST_F(WindowRouteTest, ARouteThroughTheFirstNodeAndLinkOfTheFirstCell) {
     const int32_t east = model.addNode(-33.8655, 151.2205);
     model.addRoad(apex, east, 5, false);
     model.addRoad(west, apex, 5, false);
-    const Approach from = addStub(model, west, -0.004);
-    const Approach to = addStub(model, east, 0.004);
-    addIdleNodes(model, -33.8755, 151.2105);
-    useNetwork(model);
-    addPoint(from.lat, from.lon);
-    addPoint(to.lat, to.lon);
+    routeBetween(model, west, east);
     const int result = generateRoute(0.0f, 0.0f);
     ASSERT_GE(result, 2);
     ASSERT_EQ(windowNodeOf(apex), kFirstWindowNode);
@@ -291,12 +286,7 @@ TEST_F(WindowRouteTest, ConsecutivePointsOnOneNodeGiveALegOfOneEntry) {
 }
 
 TEST_F(WindowRouteTest, RepeatedCallsGiveTheSameRouteAndClearDataStartsAfresh) {
-    writers::GridCityOptions city;
-    city.rows = 15;
-    city.columns = 15;
-    city.northLatitude = -33.8505;
-    city.westLongitude = 151.2005;
-    useNetwork(writers::makeGridCity(city));
+    useNetwork(testCity(15));
     addPoint(-33.8525, 151.2025);
     addPoint(-33.8705, 151.2205);
     addPoint(-33.8605, 151.2215);

@@ -221,13 +221,7 @@ TEST_F(PolylineRefusalTest, ShapeRecordsWithoutPoints) {
 // ---- Many routes ---------------------------------------------------------------------
 
 TEST_F(WindowRouteTest, FillModeStaysWithinCountModeOverManyRoutes) {
-    writers::GridCityOptions city;
-    city.rows = 25;
-    city.columns = 25;
-    city.northLatitude = -33.8505;
-    city.westLongitude = 151.2005;
-    city.seed = 5;
-    useNetwork(writers::makeGridCity(city));
+    useNetwork(testCity(25, 5));
     std::mt19937 random(3);
     std::uniform_real_distribution<double> lat(-33.8985, -33.8505);
     std::uniform_real_distribution<double> lon(151.2005, 151.2485);

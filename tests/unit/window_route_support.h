@@ -75,6 +75,18 @@ inline writers::NetworkModel straightRoad(double lat, double westLon, int count,
     return model;
 }
 
+// A generated city of rows x rows nodes 0.002 degree apart, its north-west
+// corner at (-33.8505, 151.2005).
+inline writers::NetworkModel testCity(int rows, uint32_t seed = 1) {
+    writers::GridCityOptions city;
+    city.rows = rows;
+    city.columns = rows;
+    city.northLatitude = -33.8505;
+    city.westLongitude = 151.2005;
+    city.seed = seed;
+    return writers::makeGridCity(city);
+}
+
 // Nodes without links in one spot. The search collects a path's nodes in
 // its queue, which has one slot per window node with four set aside, so a
 // window of a handful of nodes holds no path of more than a few; these
