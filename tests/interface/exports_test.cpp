@@ -35,7 +35,8 @@ std::set<std::string> definedDynamicSymbols() {
 }
 
 const std::set<std::string> kExports = {
-    "setPath", "clearData", "setRestrictions", "setRouteMethod",
+    "setPath", "clearData", "setRestrictions", "setRouteMethod", "generateJRoute", "optimiseJRoute",
+    "getDistanceTime",
 };
 
 }  // namespace
