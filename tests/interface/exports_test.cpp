@@ -36,7 +36,7 @@ std::set<std::string> definedDynamicSymbols() {
 
 const std::set<std::string> kExports = {
     "setPath", "clearData", "setRestrictions", "setRouteMethod", "generateJRoute", "optimiseJRoute",
-    "getDistanceTime",
+    "getDistanceTime", "setObjectiveFunction", "getObjectiveFunction", "setScheduleParameters", "runSchedule",
 };
 
 }  // namespace
