@@ -4,12 +4,13 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <new>
-#include <vector>
 
 #include "OstrimMapDll.h"
 #include "coordinates.h"
 #include "data_file.h"
+#include "file_names.h"
 #include "sheet_index.h"
 #include "tile_codec.h"
 #include "truncate.h"
@@ -79,6 +80,27 @@ void buildPaletteRemap(const uint8_t* sheetPalette, const uint8_t* outputPalette
     }
 }
 
+// Grows to the largest size asked of it. (Kept off std::vector, whose
+// out-of-line template members would be exported from the library.)
+template <typename T>
+class GrowingBuffer {
+public:
+    bool reserve(size_t count) {
+        if (count <= capacity_) return true;
+        std::unique_ptr<T[]> grown(new (std::nothrow) T[count]);
+        if (!grown) return false;
+        data_ = std::move(grown);
+        capacity_ = count;
+        return true;
+    }
+    T* data() { return data_.get(); }
+    T& operator[](size_t index) { return data_[index]; }
+
+private:
+    std::unique_ptr<T[]> data_;
+    size_t capacity_ = 0;
+};
+
 int64_t ceilToInt64(double value) { return platform::truncToInt64(std::ceil(value)); }
 
 // A tile clip bound from sheet pixels, held to the tile.
@@ -144,20 +166,15 @@ private:
         const size_t wanted = static_cast<size_t>(std::min<int64_t>(end, files_.tilesLength) - start);
         size_t got = 0;
         if (wanted > 0) {
-            try {
-                if (column_.size() < wanted) column_.resize(wanted);
-            } catch (const std::bad_alloc&) {
-                return;
-            }
-            if (!files_.tiles.seek(start)) return;
+            if (!column_.reserve(wanted) || !files_.tiles.seek(start)) return;
             got = files_.tiles.read(column_.data(), wanted);
         }
 
         placement_.xStart = 0;
         placement_.xEnd = kTileSide;
-        if (col == firstCol_ && view_.left > sheet_.left) placement_.xStart = tileClip(sxLeft_ - 64.0 * col);
+        if (col == firstCol_ && view_.left > sheet_.left) placement_.xStart = tileClip(sxLeft_ - 64.0 * static_cast<double>(col));
         if (col == lastCol_ - 1 && col != firstCol_ && view_.right < sheet_.right)
-            placement_.xEnd = tileClip(sxRight_ - 64.0 * col);
+            placement_.xEnd = tileClip(sxRight_ - 64.0 * static_cast<double>(col));
         for (int32_t x = placement_.xStart; x < placement_.xEnd; ++x)
             placement_.cellColumn[x] = cellOf(kTileSide * col + x) - columnBase_;
 
@@ -169,9 +186,9 @@ private:
             placement_.yStart = 0;
             placement_.yEnd = kTileSide;
             if (row == firstRow_ && view_.bottom > sheet_.bottom)
-                placement_.yStart = tileClip(syBottom_ - 64.0 * row);
+                placement_.yStart = tileClip(syBottom_ - 64.0 * static_cast<double>(row));
             if (row == lastRow_ - 1 && row != firstRow_ && view_.top < sheet_.top)
-                placement_.yEnd = tileClip(syTop_ - 64.0 * row);
+                placement_.yEnd = tileClip(syTop_ - 64.0 * static_cast<double>(row));
             if (placement_.yStart >= placement_.yEnd) continue;
             // A tile that decodes short shows palette index 0 where its
             // bytes are missing, never the previous tile's.
@@ -188,14 +205,10 @@ private:
     }
 
     bool readOffsets(int64_t position, int64_t count) {
-        try {
-            raw_.resize(static_cast<size_t>(count) * 4);
-            offsets_.resize(static_cast<size_t>(count));
-        } catch (const std::bad_alloc&) {
-            return false;
-        }
-        if (!files_.offsets.readAt(position, raw_.data(), raw_.size())) return false;
-        for (size_t k = 0; k < offsets_.size(); ++k) {
+        const size_t entries = static_cast<size_t>(count);
+        if (!raw_.reserve(entries * 4) || !offsets_.reserve(entries)) return false;
+        if (!files_.offsets.readAt(position, raw_.data(), entries * 4)) return false;
+        for (size_t k = 0; k < entries; ++k) {
             const uint8_t* b = raw_.data() + 4 * k;
             offsets_[k] = b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<uint32_t>(b[3]) << 24);
         }
@@ -219,9 +232,9 @@ private:
     double cellsPerPixel_ = 0.0;
     int64_t columnBase_ = 0;
     int64_t rowBase_ = 0;
-    std::vector<uint8_t> raw_;
-    std::vector<uint32_t> offsets_;
-    std::vector<uint8_t> column_;
+    GrowingBuffer<uint8_t> raw_;
+    GrowingBuffer<uint32_t> offsets_;
+    GrowingBuffer<uint8_t> column_;
     uint8_t tile_[kTileBytes] = {};
     TilePlacement placement_;
 };
@@ -254,8 +267,8 @@ bool planSheetView(int width, int height, float zoom, double latitude, double lo
     if (!fitsInt32(view->easting) || !fitsInt32(view->northing)) return false;
     view->left = platform::truncToInt32(view->easting);
     view->top = platform::truncToInt32(view->northing);
-    const double right = view->rasterWidth * kCellMetres + view->left;
-    const double bottom = view->top - view->rasterHeight * kCellMetres;
+    const double right = static_cast<double>(view->rasterWidth) * kCellMetres + view->left;
+    const double bottom = view->top - static_cast<double>(view->rasterHeight) * kCellMetres;
     if (!fitsInt32(right) || !fitsInt32(bottom)) return false;
     view->right = platform::truncToInt32(right);
     view->bottom = platform::truncToInt32(bottom);

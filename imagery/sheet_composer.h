@@ -11,10 +11,10 @@
 
 #include <cstdint>
 
+#include "tile_codec.h"
+
 namespace imagery {
 
-constexpr int kTileSide = 64;
-constexpr int kTileBytes = kTileSide * kTileSide;
 constexpr int kSheetPaletteBytes = 1024;
 
 // The view of one getMap call, in grid metres and raster cells.

@@ -6,8 +6,9 @@
 #include <cfloat>
 #include <cmath>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <string>
-#include <vector>
 
 #include "data_file.h"
 #include "load_order.h"
@@ -95,22 +96,19 @@ bool parseRecord(const std::string (&fields)[6], MapSheet* sheet) {
 }
 
 // The whole index file, cut at its first NUL byte as a C string would be.
-bool readIndexText(std::vector<char>* text) {
+bool readIndexText(std::unique_ptr<char[]>* text, size_t* size) {
     const wxString path = mapsFolder + wxS("1//index.dat");
     if (!platform::DataFile::exists(path)) return false;
     platform::DataFile file;
     if (!file.open(path)) return false;
     const int64_t length = file.length();
     if (length <= 0 || static_cast<uint64_t>(length) > SIZE_MAX / 2) return false;
-    try {
-        text->assign(static_cast<size_t>(length), '\0');
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    const size_t got = file.read(text->data(), text->size());
+    text->reset(new (std::nothrow) char[static_cast<size_t>(length)]);
+    if (!*text) return false;
+    const size_t got = file.read(text->get(), static_cast<size_t>(length));
     file.close();
-    const void* nul = std::memchr(text->data(), '\0', got);
-    text->resize(nul != nullptr ? static_cast<size_t>(static_cast<const char*>(nul) - text->data()) : got);
+    const void* nul = std::memchr(text->get(), '\0', got);
+    *size = nul != nullptr ? static_cast<size_t>(static_cast<const char*>(nul) - text->get()) : got;
     return true;
 }
 
@@ -118,9 +116,10 @@ bool readIndexText(std::vector<char>* text) {
 
 void loadMapIndex() {
     sheetCount = 0;
-    std::vector<char> text;
-    if (!readIndexText(&text)) return;
-    IndexTokens tokens(text.data(), text.size());
+    std::unique_ptr<char[]> text;
+    size_t size = 0;
+    if (!readIndexText(&text, &size)) return;
+    IndexTokens tokens(text.get(), size);
     std::string nameText;
     // The first name also ends at a line end; later names run from the
     // previous record's line end to the next comma.
