@@ -80,8 +80,8 @@ void buildPaletteRemap(const uint8_t* sheetPalette, const uint8_t* outputPalette
     }
 }
 
-// Grows to the largest size asked of it. (Kept off std::vector, whose
-// out-of-line template members would be exported from the library.)
+// Grows to the largest size asked of it; running out of memory is a result,
+// not an exception.
 template <typename T>
 class GrowingBuffer {
 public:

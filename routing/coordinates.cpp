@@ -1,5 +1,6 @@
 #include "coordinates.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "truncate.h"
@@ -55,7 +56,9 @@ void geographicToGrid(double latitude, double longitude, double* easting, double
         longitude -= dLon;
     }
     const double phi = latitude * kDegToRad;
-    const int zone = platform::truncToInt32(longitude + 186.0);
+    // Longitudes beyond any meaning are held to a range in which the zone
+    // arithmetic cannot overflow; NaN gives zone 0.
+    const int zone = platform::truncToInt32(std::clamp(longitude + 186.0, -1.0e6, 1.0e6));
     const int cm = (zone / 6) * 6 - 183;
     *centralMeridian = cm;
     const double omega = (longitude - cm) * kDegToRad;

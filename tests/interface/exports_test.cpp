@@ -35,8 +35,8 @@ std::set<std::string> definedDynamicSymbols() {
 }
 
 const std::set<std::string> kExports = {
-    "setPath", "clearData", "setRestrictions", "setRouteMethod",
-    "InitialiseMaps", "getMap",
+    "setPath", "clearData", "setRestrictions", "setRouteMethod", "generateJRoute", "optimiseJRoute",
+    "getDistanceTime", "InitialiseMaps", "getMap",
 };
 
 }  // namespace
