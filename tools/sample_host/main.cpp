@@ -31,6 +31,7 @@ int main(int argc, char** argv) {
     }
     const Library library(handle);
     bool ok = showRouting(library, dataRoot);
+    ok = showSheets(library, dataRoot, outputRoot) && ok;
     dlclose(handle);
     return ok ? 0 : 1;
 }
