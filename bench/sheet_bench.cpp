@@ -97,7 +97,7 @@ void BM_GetMapInZoomFolder(benchmark::State& state) {
     state.counters["output_MB"] = pixels.size() / 1e6;
     state.counters["peak_above_output_MB"] = before > 0 && peak > 0 ? (peak - before) / 1024.0 : -1.0;
     state.counters["full_raster_MB"] = z10 * z10 * kWidth * kHeight / 1e6;
-    InitialiseMaps("");
+    InitialiseMaps(nullptr);
 }
 BENCHMARK(BM_GetMapInZoomFolder)->DenseRange(0, 4)->Unit(benchmark::kMillisecond)->UseRealTime();
 

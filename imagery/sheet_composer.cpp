@@ -172,9 +172,10 @@ private:
 
         placement_.xStart = 0;
         placement_.xEnd = kTileSide;
-        if (col == firstCol_ && view_.left > sheet_.left) placement_.xStart = tileClip(sxLeft_ - 64.0 * static_cast<double>(col));
+        const double colStart = 64.0 * static_cast<double>(col);
+        if (col == firstCol_ && view_.left > sheet_.left) placement_.xStart = tileClip(sxLeft_ - colStart);
         if (col == lastCol_ - 1 && col != firstCol_ && view_.right < sheet_.right)
-            placement_.xEnd = tileClip(sxRight_ - 64.0 * static_cast<double>(col));
+            placement_.xEnd = tileClip(sxRight_ - colStart);
         for (int32_t x = placement_.xStart; x < placement_.xEnd; ++x)
             placement_.cellColumn[x] = cellOf(kTileSide * col + x) - columnBase_;
 
@@ -185,14 +186,15 @@ private:
             if (from < start || to < from || to - start > got) continue;
             placement_.yStart = 0;
             placement_.yEnd = kTileSide;
-            if (row == firstRow_ && view_.bottom > sheet_.bottom)
-                placement_.yStart = tileClip(syBottom_ - 64.0 * static_cast<double>(row));
+            const double rowStart = 64.0 * static_cast<double>(row);
+            if (row == firstRow_ && view_.bottom > sheet_.bottom) placement_.yStart = tileClip(syBottom_ - rowStart);
             if (row == lastRow_ - 1 && row != firstRow_ && view_.top < sheet_.top)
-                placement_.yEnd = tileClip(syTop_ - 64.0 * static_cast<double>(row));
+                placement_.yEnd = tileClip(syTop_ - rowStart);
             if (placement_.yStart >= placement_.yEnd) continue;
             // A tile that decodes short shows palette index 0 where its
             // bytes are missing, never the previous tile's.
-            const uint32_t decoded = huffmanDecode(column_.data() + (from - start), to - from, tile_, kTileBytes);
+            const uint32_t decoded =
+                huffmanDecode(column_.data() + (from - start), to - from, tile_, kTileBytes);
             std::memset(tile_ + decoded, 0, kTileBytes - decoded);
             for (int32_t y = placement_.yStart; y < placement_.yEnd; ++y)
                 placement_.cellRow[y] = cellOf(kTileSide * row + y) - rowBase_;
@@ -335,6 +337,11 @@ void SampledCells::drawTile(const TilePlacement& p) {
 OSTRIM_EXPORT void OSTRIM_CALL InitialiseMaps(const char* folder) {
     try {
         imagery::mapsFolder = platform::fromUtf8(folder);
+        // No folder at all reads no index (an empty one is a relative path).
+        if (folder == nullptr) {
+            imagery::sheetCount = 0;
+            return;
+        }
         imagery::loadMapIndex();
     } catch (...) {
         imagery::sheetCount = 0;

@@ -62,8 +62,11 @@ TEST_F(SheetIndex, EndsAtEmptyFilesShortRecordsAndAFullTable) {
     for (int i = 0; i < 5001; ++i) many += "s" + std::to_string(i) + ",0.1,1,2,3,4,5\n";
     EXPECT_EQ(read(many), 5000);
     EXPECT_EQ(name(4999), "s4999");
-    // A folder without an index empties the table.
+    // A folder without an index, or none at all, empties the table.
     InitialiseMaps((maps() + "none/").c_str());
+    EXPECT_EQ(sheetCount, 0);
+    read("a,0.1,1,2,3,4,5\n");
+    InitialiseMaps(nullptr);
     EXPECT_EQ(sheetCount, 0);
 }
 
