@@ -108,6 +108,17 @@ int32_t tileClip(double value) {
     return static_cast<int32_t>(std::clamp<int64_t>(platform::truncToInt64(value), 0, kTileSide));
 }
 
+// The tile pixels [from, to) drawn across (or up) tile index of the range
+// [first, last): the first tile is cut at the view's start edge when that
+// lies inside the sheet, the last (unless it is also the first) at the end
+// edge. Edges are in sheet pixels.
+void drawnRange(int64_t index, int64_t first, int64_t last, bool cutStart, bool cutEnd, double startEdge,
+                double endEdge, int32_t* from, int32_t* to) {
+    const double tileStart = 64.0 * static_cast<double>(index);
+    *from = index == first && cutStart ? tileClip(startEdge - tileStart) : 0;
+    *to = index == last - 1 && index != first && cutEnd ? tileClip(endEdge - tileStart) : int32_t{kTileSide};
+}
+
 // Draws the tiles of one sheet that lie under the view.
 class SheetDrawing {
 public:
@@ -170,12 +181,8 @@ private:
             got = files_.tiles.read(column_.data(), wanted);
         }
 
-        placement_.xStart = 0;
-        placement_.xEnd = kTileSide;
-        const double colStart = 64.0 * static_cast<double>(col);
-        if (col == firstCol_ && view_.left > sheet_.left) placement_.xStart = tileClip(sxLeft_ - colStart);
-        if (col == lastCol_ - 1 && col != firstCol_ && view_.right < sheet_.right)
-            placement_.xEnd = tileClip(sxRight_ - colStart);
+        drawnRange(col, firstCol_, lastCol_, view_.left > sheet_.left, view_.right < sheet_.right, sxLeft_, sxRight_,
+                   &placement_.xStart, &placement_.xEnd);
         for (int32_t x = placement_.xStart; x < placement_.xEnd; ++x)
             placement_.cellColumn[x] = cellOf(kTileSide * col + x) - columnBase_;
 
@@ -184,12 +191,8 @@ private:
             const uint32_t from = offsets_[i];
             const uint32_t to = offsets_[i + 1];
             if (from < start || to < from || to - start > got) continue;
-            placement_.yStart = 0;
-            placement_.yEnd = kTileSide;
-            const double rowStart = 64.0 * static_cast<double>(row);
-            if (row == firstRow_ && view_.bottom > sheet_.bottom) placement_.yStart = tileClip(syBottom_ - rowStart);
-            if (row == lastRow_ - 1 && row != firstRow_ && view_.top < sheet_.top)
-                placement_.yEnd = tileClip(syTop_ - rowStart);
+            drawnRange(row, firstRow_, lastRow_, view_.bottom > sheet_.bottom, view_.top < sheet_.top, syBottom_,
+                       syTop_, &placement_.yStart, &placement_.yEnd);
             if (placement_.yStart >= placement_.yEnd) continue;
             // A tile that decodes short shows palette index 0 where its
             // bytes are missing, never the previous tile's.
