@@ -190,4 +190,21 @@ OSTRIM_EXPORT int OSTRIM_CALL runSchedule(int nVisits, ScheduleVisit* visits, in
 OSTRIM_EXPORT int OSTRIM_CALL getDistanceTime(double lat1, double lon1, double lat2, double lon2,
                                               double* km, double* minutes);
 
+/* ---- Map sheets ------------------------------------------------------ */
+
+/* Maps folder (ending with a separator) holding the zoom folders "1//",
+ * "3//", "6//", "12//" and "24//"; reads the sheet index "1//index.dat". */
+OSTRIM_EXPORT void OSTRIM_CALL InitialiseMaps(const char* folder);
+
+/* Composes width x height palette indexes of the map sheets, bottom row
+ * first, for the view whose top-left corner is (*lat1, *lon1) at *zoom
+ * metres per pixel. Writes back the zoom rounded to tenths, the top-left
+ * corner after a round trip through the grid and the bottom-right corner
+ * (*lat2, *lon2), then returns 0 with all of pixels and the 1024-byte
+ * palette (256 entries of 4 bytes) written, or -1 when no sheet was drawn.
+ * A zoom below 0.1 or unusable arguments give -1 with nothing written. */
+OSTRIM_EXPORT int OSTRIM_CALL getMap(int width, int height, double* lat1, double* lon1, double* lat2,
+                                     double* lon2, float* zoom, unsigned char* pixels,
+                                     unsigned char* palette);
+
 #endif

@@ -37,6 +37,7 @@ std::set<std::string> definedDynamicSymbols() {
 const std::set<std::string> kExports = {
     "setPath", "clearData", "setRestrictions", "setRouteMethod", "generateJRoute", "optimiseJRoute",
     "getDistanceTime", "setObjectiveFunction", "getObjectiveFunction", "setScheduleParameters", "runSchedule",
+    "InitialiseMaps", "getMap",
 };
 
 }  // namespace

@@ -34,5 +34,6 @@ private:
 // Each prints what the library returned and returns false on a failure.
 bool showRouting(const Library& library, const std::string& dataRoot);
 bool showSchedule(const Library& library, const std::string& dataRoot);
+bool showSheets(const Library& library, const std::string& dataRoot, const std::string& outputRoot);
 
 #endif
