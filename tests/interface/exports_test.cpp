@@ -35,6 +35,9 @@ std::set<std::string> definedDynamicSymbols() {
 }
 
 const std::set<std::string> kExports = {
+    "setPath", "clearData", "setRestrictions", "setRouteMethod", "generateJRoute", "optimiseJRoute",
+    "getDistanceTime", "setObjectiveFunction", "getObjectiveFunction", "setScheduleParameters", "runSchedule",
+    "InitialiseMaps", "getMap",
     "setPath", "clearData", "setRestrictions", "setRouteMethod",
     "addToRoutegen", "generateRoute", "getRouteVectors",
 };

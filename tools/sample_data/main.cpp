@@ -18,6 +18,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     bool written = writeSampleRoads(root);
+    written = writeSampleSheets(root) && written;
     written = writeSampleRouteFiles(root) && written;
     return written ? 0 : 1;
 }

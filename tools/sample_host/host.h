@@ -33,6 +33,8 @@ private:
 // dataRoot: the sample data set; outputRoot: where images are written.
 // Each prints what the library returned and returns false on a failure.
 bool showRouting(const Library& library, const std::string& dataRoot);
+bool showSchedule(const Library& library, const std::string& dataRoot);
+bool showSheets(const Library& library, const std::string& dataRoot, const std::string& outputRoot);
 bool showRoute(const Library& library, const std::string& dataRoot);
 
 #endif

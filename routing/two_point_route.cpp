@@ -1,0 +1,77 @@
+#include <cstdlib>
+
+#include "OstrimMapDll.h"
+#include "journey.h"
+#include "path_search.h"
+#include "road_network.h"
+
+namespace routing {
+
+void NodeBox::add(int32_t node) {
+    const float lat = nodeLatitude[node];
+    const float lon = nodeLongitude[node];
+    if (lat < minLat) minLat = lat;
+    if (lat > maxLat) maxLat = lat;
+    if (lon < minLon) minLon = lon;
+    if (lon > maxLon) maxLon = lon;
+}
+
+bool ensureWholeNetwork() {
+    // A window route leaves networkLoaded set over arrays that lack the
+    // band table and the travel times the whole-network users need.
+    if (!wholeNetworkLoaded()) loadRoadNetwork();
+    return wholeNetworkLoaded();
+}
+
+void sumRouteDistanceTime(double* km, double* minutes) {
+    double totalKm = 0.0;
+    double totalMinutes = 0.0;
+    if (routeKind == RouteKind::WholeNetwork && routeReadable() && wholeNetworkLoaded()) {
+        for (int32_t i = 0; i < lastRouteEntry; ++i) {
+            const int32_t e = routeLink[i];
+            if (e < 0 || e >= linkCount) continue;
+            const uint8_t cls = linkClass[e];
+            totalKm += linkLength[e];
+            // The speed table has no row for the special classes; their
+            // stored travel time is what the data gives for them.
+            if (cls < kRoadClasses) {
+                totalMinutes += static_cast<double>(linkLength[e]) / static_cast<double>(speedTable[cls][1]) * 60.0;
+            } else {
+                totalMinutes += linkCost[e];
+            }
+        }
+    }
+    if (km != nullptr) *km = totalKm;
+    if (minutes != nullptr) *minutes = totalMinutes;
+}
+
+}  // namespace routing
+
+using namespace routing;
+
+OSTRIM_EXPORT int OSTRIM_CALL generateJRoute(float lat1, float lon1, float lat2, float lon2) {
+    if (!ensureWholeNetwork()) return -1;
+    searchPoints = static_cast<int32_t*>(std::malloc(2 * sizeof(int32_t)));
+    if (searchPoints == nullptr) return -1;
+    float km = 0.0f;
+    searchPoints[0] = findNearestNode(lat1, lon1, &km);
+    searchPoints[1] = findNearestNode(lat2, lon2, &km);
+    int32_t result = -1;
+    if (searchPoints[0] != -1 && searchPoints[1] != -1) {
+        NodeBox box;
+        box.add(searchPoints[0]);
+        box.add(searchPoints[1]);
+        // Start narrow and widen only when nothing is found: 0.1, 0.3, 0.5,
+        // 0.7 and 0.9 degree, summed in single precision.
+        float margin = 0.1f;
+        result = searchLegs(1, margin, box.minLat, box.maxLat, box.minLon, box.maxLon);
+        while (result == -1) {
+            margin = margin + 0.2f;
+            if (margin > 1.0f) break;
+            result = searchLegs(1, margin, box.minLat, box.maxLat, box.minLon, box.maxLon);
+        }
+    }
+    std::free(searchPoints);
+    searchPoints = nullptr;
+    return result >= 0 && lastRouteEntry >= 0 ? 1 : -1;
+}
