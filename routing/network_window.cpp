@@ -130,15 +130,6 @@ void sortPairRange(IdPair* pairs, int32_t lo, int32_t hi, int depthBudget) {
     }
 }
 
-bool sameGridPosition(float aLat, float aLon, float bLat, float bLon) {
-    double ea = 0.0, na = 0.0, eb = 0.0, nb = 0.0;
-    int zoneA = 0;
-    int zoneB = 0;
-    geographicToGrid(aLat, aLon, &ea, &na, &zoneA, 0);
-    geographicToGrid(bLat, bLon, &eb, &nb, &zoneB, 0);
-    return ea == eb && na == nb;
-}
-
 float scaledStep(int32_t count) {
     return static_cast<float>(static_cast<double>(count) * static_cast<double>(0.01f));
 }
@@ -194,29 +185,28 @@ CellRange windowCellRange(float margin, float minLon, float maxLon, float minLat
     return range;
 }
 
-bool cellNearCorridor(int32_t row, int32_t column, float widthMetres) {
-    if (routePointCount != 2 || routePointLatitude == nullptr || routePointLongitude == nullptr) return true;
-    const float aLat = routePointLatitude[0];
-    const float aLon = routePointLongitude[0];
-    const float bLat = routePointLatitude[1];
-    const float bLon = routePointLongitude[1];
+CellCorridor::CellCorridor(float widthMetres) {
+    if (routePointCount != 2 || routePointLatitude == nullptr || routePointLongitude == nullptr) return;
+    a_ = toGridPosition(routePointLatitude[0], routePointLongitude[0]);
+    b_ = toGridPosition(routePointLatitude[1], routePointLongitude[1]);
     // Two points at one grid position make no segment for a corner to lie
     // near; the window is then the cells around the point.
-    if (sameGridPosition(aLat, aLon, bLat, bLon)) return true;
-    const int tolerance = platform::truncToInt32(widthMetres);
+    everyCell_ = a_.easting == b_.easting && a_.northing == b_.northing;
+    tolerance_ = platform::truncToInt32(widthMetres);
+}
+
+bool CellCorridor::takes(int32_t row, int32_t column) const {
+    if (everyCell_) return true;
     const float rowStep = scaledStep(row);
     const float columnStep = scaledStep(column);
-    float footLat = 0.0f;
-    float footLon = 0.0f;
-    const float southWestLat = offsetBy(-10.0f, -rowStep);
-    const float southWestLon = offsetBy(110.0f, columnStep);
-    if (projectOntoSegment(southWestLat, southWestLon, aLat, aLon, bLat, bLon, tolerance, &footLat, &footLon) > -1.0) {
-        return true;
-    }
-    const float northEastLat = offsetBy(-9.99f, -rowStep);
-    const float northEastLon = offsetBy(110.01f, columnStep);
-    return projectOntoSegment(northEastLat, northEastLon, aLat, aLon, bLat, bLon, tolerance, &footLat,
-                              &footLon) > -1.0;
+    const GridPosition southWest = toGridPosition(offsetBy(-10.0f, -rowStep), offsetBy(110.0f, columnStep));
+    if (projectOntoGridSegment(southWest, a_, b_, tolerance_, nullptr, nullptr) > -1.0) return true;
+    const GridPosition northEast = toGridPosition(offsetBy(-9.99f, -rowStep), offsetBy(110.01f, columnStep));
+    return projectOntoGridSegment(northEast, a_, b_, tolerance_, nullptr, nullptr) > -1.0;
+}
+
+bool cellNearCorridor(int32_t row, int32_t column, float widthMetres) {
+    return CellCorridor(widthMetres).takes(row, column);
 }
 
 void loadNetworkCell(platform::DataFile& blockFile, int64_t blockFileLength,
@@ -276,13 +266,14 @@ void loadNetworkWindow(float margin, float minLon, float maxLon, float minLat, f
             greatCircleDistance(lat0, lon0, static_cast<double>(lat0) + margin, lon0) * 1000.0);
     }
 
+    const CellCorridor corridor(widthMetres);
     if (appendPlaceholders() && range.colMin < range.colMax) {
         // Loop row 0 lies north of the grid.
         for (int32_t i = std::max(range.rowMin, 1); i < range.rowMax; ++i) {
             const std::vector<NetworkCellRecord> row = readCellRecords(
                 cellIndexFile, int64_t{i - 1} * kCellGridSize + range.colMin, range.colMax - range.colMin);
             for (int32_t j = range.colMin; j < range.colMax; ++j) {
-                if (cellNearCorridor(i, j, widthMetres)) {
+                if (corridor.takes(i, j)) {
                     loadNetworkCell(cellDataFile, blockFileLength, row[static_cast<size_t>(j - range.colMin)]);
                 }
             }

@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "data_file.h"
+#include "point_snapping.h"
 
 namespace routing {
 
@@ -44,6 +45,20 @@ void loadNetworkWindow(float margin, float minLon, float maxLon, float minLat, f
 // routes of other than two points, else only cells with a corner in the
 // two points' grid box widened by widthMetres.
 bool cellNearCorridor(int32_t row, int32_t column, float widthMetres);
+
+// The same test with the route points put on the grid once, for a window
+// that asks it of every cell.
+class CellCorridor {
+public:
+    explicit CellCorridor(float widthMetres);
+    bool takes(int32_t row, int32_t column) const;
+
+private:
+    bool everyCell_ = true;
+    int tolerance_ = 0;
+    GridPosition a_{0.0, 0.0, 0};
+    GridPosition b_{0.0, 0.0, 0};
+};
 
 // Appends one cell's nodes and links as its record and block give them. A
 // cell whose counts or block do not fit "roadnet.nl" (blockFileLength

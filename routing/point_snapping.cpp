@@ -193,15 +193,20 @@ void snapPointToNetwork(int32_t pointIndex) {
     routePointLink[pointIndex] = link;
 }
 
-double projectOntoSegment(float lat, float lon, float aLat, float aLon, float bLat, float bLon,
-                          int toleranceMetres, float* footLat, float* footLon) {
-    double e = 0.0, n = 0.0, ea = 0.0, na = 0.0, eb = 0.0, nb = 0.0;
-    int zone = 0;
-    int zoneA = 0;
-    int zoneB = 0;
-    geographicToGrid(lat, lon, &e, &n, &zone, 0);
-    geographicToGrid(aLat, aLon, &ea, &na, &zoneA, 0);
-    geographicToGrid(bLat, bLon, &eb, &nb, &zoneB, 0);
+GridPosition toGridPosition(float lat, float lon) {
+    GridPosition position{0.0, 0.0, 0};
+    geographicToGrid(lat, lon, &position.easting, &position.northing, &position.zone, 0);
+    return position;
+}
+
+double projectOntoGridSegment(const GridPosition& point, const GridPosition& a, const GridPosition& b,
+                              int toleranceMetres, float* footLat, float* footLon) {
+    const double e = point.easting;
+    const double n = point.northing;
+    const double ea = a.easting;
+    const double na = a.northing;
+    const double eb = b.easting;
+    const double nb = b.northing;
     // Ends with one easting (both on a zone's central meridian, say) make
     // a vertical line, which has no slope.
     const bool vertical = ea == eb;
@@ -220,12 +225,21 @@ double projectOntoSegment(float lat, float lon, float aLat, float aLon, float bL
         footN = m * footE + c;
         distance = std::fabs(n - m * e - c) / std::sqrt(m * m + 1.0);
     }
-    double footLatitude = 0.0;
-    double footLongitude = 0.0;
-    gridToGeographic(footE, footN, &footLatitude, &footLongitude, zoneB, 0);
-    *footLat = static_cast<float>(footLatitude);
-    *footLon = static_cast<float>(footLongitude);
+    if (footLat != nullptr && footLon != nullptr) {
+        // Back through the zone of the segment's second end.
+        double footLatitude = 0.0;
+        double footLongitude = 0.0;
+        gridToGeographic(footE, footN, &footLatitude, &footLongitude, b.zone, 0);
+        *footLat = static_cast<float>(footLatitude);
+        *footLon = static_cast<float>(footLongitude);
+    }
     return distance;
+}
+
+double projectOntoSegment(float lat, float lon, float aLat, float aLon, float bLat, float bLon,
+                          int toleranceMetres, float* footLat, float* footLon) {
+    return projectOntoGridSegment(toGridPosition(lat, lon), toGridPosition(aLat, aLon), toGridPosition(bLat, bLon),
+                                  toleranceMetres, footLat, footLon);
 }
 
 double findNearestVertex(const ShapePoint* points, int32_t count, float lon, float lat,

@@ -32,6 +32,19 @@ void snapPointToNetwork(int32_t pointIndex);
 double projectOntoSegment(float lat, float lon, float aLat, float aLon, float bLat, float bLon,
                           int toleranceMetres, float* footLat, float* footLon);
 
+// A position on the grid of its own zone, without the datum shift.
+struct GridPosition {
+    double easting;
+    double northing;
+    int zone;
+};
+GridPosition toGridPosition(float lat, float lon);
+
+// projectOntoSegment on positions already on the grid; the foot is written
+// only when both out-values are given.
+double projectOntoGridSegment(const GridPosition& point, const GridPosition& a, const GridPosition& b,
+                              int toleranceMetres, float* footLat, float* footLon);
+
 // Smallest planar distance in degrees from (lon, lat) to a point of the
 // shape, that point copied to *nearest; 9999999.0 (nothing written) when
 // count is 0 or less.
