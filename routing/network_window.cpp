@@ -53,7 +53,7 @@ bool appendPlaceholders() {
     return true;
 }
 
-// The records of one row from column `first` on; records that cannot be
+// count records of one row from record firstRecord on; records that cannot be
 // read in full count as empty cells.
 std::vector<NetworkCellRecord> readCellRecords(platform::DataFile& indexFile, int64_t firstRecord,
                                                int32_t count) {
