@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <vector>
 
 #include "layer_store.h"
+#include "scratch_buffer.h"
 #include "tile_codec.h"
 #include "truncate.h"
 
@@ -30,21 +30,23 @@ uint32_t littleEndianU32(const uint8_t* bytes) {
     return uint32_t{bytes[0]} | (uint32_t{bytes[1]} << 8) | (uint32_t{bytes[2]} << 16) | (uint32_t{bytes[3]} << 24);
 }
 
-// Working memory of one render, allocated once for all of its tiles.
+// Working memory of one render, allocated once for all of its tiles; the
+// offsets and coded bytes grow with the largest column.
 struct RenderBuffers {
-    std::vector<uint8_t> offsetBytes;
-    std::vector<uint32_t> offsets;
-    std::vector<uint8_t> coded;
-    std::vector<uint8_t> runs = std::vector<uint8_t>(kRunStreamBytes);
-    std::vector<uint8_t> tile = std::vector<uint8_t>(kTileBytes);
+    ScratchBuffer offsetBytes;
+    ScratchBuffer coded;
+    ScratchBuffer runBuffer;
+    ScratchBuffer tileBuffer;
+    uint8_t* runs = runBuffer.zeroed(kRunStreamBytes);
+    uint8_t* tile = tileBuffer.zeroed(kTileBytes);
 };
 
 // Decodes one coded layer tile; false unless it yields exactly one tile.
 bool decodeLayerTile(const uint8_t* coded, int64_t size, RenderBuffers& buffers) {
     const auto length = static_cast<uint32_t>(std::min(size, kMaxCodedTileBytes));
-    const uint32_t runBytes = huffmanDecode(coded, length, buffers.runs.data(), kRunStreamBytes);
+    const uint32_t runBytes = huffmanDecode(coded, length, buffers.runs, kRunStreamBytes);
     if (lastDecodeDamaged()) return false;
-    const uint32_t tileBytes = rleDecode(buffers.runs.data(), runBytes, buffers.tile.data(), kTileBytes);
+    const uint32_t tileBytes = rleDecode(buffers.runs, runBytes, buffers.tile, kTileBytes);
     return !lastDecodeDamaged() && tileBytes == kTileBytes;
 }
 
@@ -62,40 +64,40 @@ struct ColumnPlan {
 void renderTileColumn(const ColumnPlan& plan, int tilesDown, int64_t tileFileLength, wxNativePixelData& pixels,
                       int imageWidth, RenderBuffers& buffers) {
     const LevelFileBase& base = levelFileBases[currentLevel];
-    const auto entries = static_cast<size_t>(plan.rows) + 1;
-    buffers.offsetBytes.resize(entries * 4);
+    const size_t offsetBytes = (static_cast<size_t>(plan.rows) + 1) * 4;
+    uint8_t* entries = buffers.offsetBytes.zeroed(offsetBytes);
     const int64_t offsetPosition =
         int64_t{base.offsetBase} + (int64_t{tilesDown} * plan.column + plan.firstRow) * 4;
-    if (!layerOffsetFile.readAt(offsetPosition, buffers.offsetBytes.data(), buffers.offsetBytes.size())) return;
-    std::vector<uint32_t>& o = buffers.offsets;
-    o.resize(entries);
-    bool ordered = true;
-    for (size_t j = 0; j < entries; ++j) {
-        o[j] = littleEndianU32(&buffers.offsetBytes[j * 4]);
-        if (j > 0 && o[j] < o[j - 1]) ordered = false;
+    if (entries == nullptr || !layerOffsetFile.readAt(offsetPosition, entries, offsetBytes)) {
+        return;
     }
-    const int64_t columnStart = int64_t{base.tileBase} + o[0];
-    const int64_t columnEnd = int64_t{base.tileBase} + o[plan.rows];
-    const bool wholeColumn = ordered && columnStart >= 0 && columnEnd <= tileFileLength &&
-                             columnEnd - columnStart <= kMaxCodedTileBytes * plan.rows;
-    if (wholeColumn) {
-        buffers.coded.resize(static_cast<size_t>(columnEnd - columnStart));
-        if (!layerTileFile.readAt(columnStart, buffers.coded.data(), buffers.coded.size())) return;
+    auto offset = [entries](int j) { return littleEndianU32(entries + 4 * static_cast<size_t>(j)); };
+    bool ordered = true;
+    for (int j = 0; j < plan.rows; ++j) ordered = ordered && offset(j) <= offset(j + 1);
+    const int64_t columnStart = int64_t{base.tileBase} + offset(0);
+    const int64_t columnEnd = int64_t{base.tileBase} + offset(plan.rows);
+    const uint8_t* column = nullptr;
+    if (ordered && columnStart >= 0 && columnEnd <= tileFileLength &&
+        columnEnd - columnStart <= kMaxCodedTileBytes * plan.rows) {
+        const auto size = static_cast<size_t>(columnEnd - columnStart);
+        uint8_t* bytes = buffers.coded.zeroed(size);
+        if (bytes == nullptr || !layerTileFile.readAt(columnStart, bytes, size)) return;
+        column = bytes;
     }
     for (int j = 0; j < plan.rows; ++j) {
-        const int64_t start = int64_t{base.tileBase} + o[j];
-        const int64_t end = int64_t{base.tileBase} + o[j + 1];
+        const int64_t start = int64_t{base.tileBase} + offset(j);
+        const int64_t end = int64_t{base.tileBase} + offset(j + 1);
         bool decoded = false;
-        if (wholeColumn) {
-            decoded = decodeLayerTile(buffers.coded.data() + (start - columnStart), end - start, buffers);
+        if (column != nullptr) {
+            decoded = decodeLayerTile(column + (start - columnStart), end - start, buffers);
         } else if (start >= 0 && start <= end && end <= tileFileLength) {
             const int64_t size = std::min(end - start, kMaxCodedTileBytes);
-            buffers.coded.resize(static_cast<size_t>(size));
-            decoded = layerTileFile.readAt(start, buffers.coded.data(), buffers.coded.size()) &&
-                      decodeLayerTile(buffers.coded.data(), size, buffers);
+            uint8_t* bytes = buffers.coded.zeroed(static_cast<size_t>(size));
+            decoded = bytes != nullptr && layerTileFile.readAt(start, bytes, static_cast<size_t>(size)) &&
+                      decodeLayerTile(bytes, size, buffers);
         }
         if (decoded) {
-            blitTile(pixels, buffers.tile.data(), plan.imageX, plan.imageHeight - 64 * (j + 1), imageWidth,
+            blitTile(pixels, buffers.tile, plan.imageX, plan.imageHeight - 64 * (j + 1), imageWidth,
                      plan.imageHeight);
         }
     }
@@ -142,6 +144,7 @@ int renderMapTiles(int width, int height) {
     wxNativePixelData pixels(renderBitmap);
     if (!pixels) return 0;
     RenderBuffers buffers;
+    if (buffers.runs == nullptr || buffers.tile == nullptr) return 0;
     const int64_t tileFileLength = layerTileFile.length();
     for (int c = 0; c < columns; ++c) {
         const ColumnPlan plan{c0 + c, r0, rows, 64 * c, height};

@@ -4,10 +4,10 @@
 
 #include <cmath>
 #include <cstring>
-#include <vector>
 
 #include "file_names.h"
 #include "load_order.h"
+#include "scratch_buffer.h"
 
 namespace imagery {
 
@@ -89,10 +89,11 @@ bool readHeaderFile(const wxString& path, LayerHeader* header) {
     const int64_t length = file.length();
     if (length < 0 || length > kMaxHeaderBytes) return false;
     // One byte more than the file, zero, so the text ends with the file.
-    std::vector<char> text(static_cast<size_t>(length) + 1, '\0');
-    if (!file.seek(0) || !file.readExact(text.data(), static_cast<size_t>(length))) return false;
+    ScratchBuffer buffer;
+    uint8_t* text = buffer.zeroed(static_cast<size_t>(length) + 1);
+    if (text == nullptr || !file.seek(0) || !file.readExact(text, static_cast<size_t>(length))) return false;
     file.close();
-    return parseMapHeader(text.data(), header);
+    return parseMapHeader(reinterpret_cast<const char*>(text), header);
 }
 
 // The pyramid geometry and file bases of a header, formed in full before

@@ -36,6 +36,7 @@ std::set<std::string> definedDynamicSymbols() {
 
 const std::set<std::string> kExports = {
     "setPath", "clearData", "setRestrictions", "setRouteMethod",
+    "createMap", "createMapHBMP",
 };
 
 }  // namespace
