@@ -17,6 +17,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot create %s\n", root.c_str());
         return 1;
     }
-    const bool written = writeSampleRoads(root);
+    bool written = writeSampleRoads(root);
+    written = writeSampleLayers(root) && written;
     return written ? 0 : 1;
 }

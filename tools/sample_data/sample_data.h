@@ -12,5 +12,6 @@ writers::NetworkModel sampleCity();
 
 // Each returns false (after printing why) when it could not write.
 bool writeSampleRoads(const std::string& root);
+bool writeSampleLayers(const std::string& root);
 
 #endif

@@ -33,5 +33,6 @@ private:
 // dataRoot: the sample data set; outputRoot: where images are written.
 // Each prints what the library returned and returns false on a failure.
 bool showRouting(const Library& library, const std::string& dataRoot);
+bool showLayers(const Library& library, const std::string& dataRoot, const std::string& outputRoot);
 
 #endif

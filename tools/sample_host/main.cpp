@@ -22,7 +22,6 @@ int main(int argc, char** argv) {
     }
     const std::string dataRoot = withSeparator(argv[1]);
     const std::string outputRoot = withSeparator(argv[2]);
-    (void)outputRoot;
 
     void* handle = dlopen("libOstrimMapDll.so", RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr) {
@@ -31,6 +30,7 @@ int main(int argc, char** argv) {
     }
     const Library library(handle);
     bool ok = showRouting(library, dataRoot);
+    ok = showLayers(library, dataRoot, outputRoot) && ok;
     dlclose(handle);
     return ok ? 0 : 1;
 }
