@@ -116,7 +116,7 @@ bool setViewOrigin(float easting, float northing) {
     const int64_t y = platform::truncToInt64(row);
     const int64_t spanX = int64_t{getMapWidth()} * (int64_t{1} << levelShift());
     const int64_t spanY = int64_t{getMapHeight()} * (int64_t{1} << levelShift());
-    if (x < 0 || y < 0 || x + spanX > full.width || full.height - y < spanY) return false;
+    if (x < 0 || y < 0 || x > full.width - spanX || full.height - y < spanY) return false;
     viewOriginX = static_cast<int32_t>(x / 64 * 64);
     viewOriginY = static_cast<int32_t>(y / 64 * 64);
     return true;
