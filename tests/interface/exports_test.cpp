@@ -38,6 +38,7 @@ const std::set<std::string> kExports = {
     "setPath", "clearData", "setRestrictions", "setRouteMethod", "generateJRoute", "optimiseJRoute",
     "getDistanceTime", "setObjectiveFunction", "getObjectiveFunction", "setScheduleParameters", "runSchedule",
     "InitialiseMaps", "getMap",
+    "createMap", "createMapHBMP",
 };
 
 }  // namespace

@@ -19,5 +19,6 @@ int main(int argc, char** argv) {
     }
     bool written = writeSampleRoads(root);
     written = writeSampleSheets(root) && written;
+    written = writeSampleLayers(root) && written;
     return written ? 0 : 1;
 }

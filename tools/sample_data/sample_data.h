@@ -13,5 +13,6 @@ writers::NetworkModel sampleCity();
 // Each returns false (after printing why) when it could not write.
 bool writeSampleRoads(const std::string& root);
 bool writeSampleSheets(const std::string& root);
+bool writeSampleLayers(const std::string& root);
 
 #endif

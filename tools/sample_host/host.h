@@ -35,5 +35,6 @@ private:
 bool showRouting(const Library& library, const std::string& dataRoot);
 bool showSchedule(const Library& library, const std::string& dataRoot);
 bool showSheets(const Library& library, const std::string& dataRoot, const std::string& outputRoot);
+bool showLayers(const Library& library, const std::string& dataRoot, const std::string& outputRoot);
 
 #endif
