@@ -228,5 +228,36 @@ OSTRIM_EXPORT void OSTRIM_CALL InitialiseMaps(const char* folder);
 OSTRIM_EXPORT int OSTRIM_CALL getMap(int width, int height, double* lat1, double* lon1, double* lat2,
                                      double* lon2, float* zoom, unsigned char* pixels,
                                      unsigned char* palette);
+/* ---- Map layer rendering ---------------------------------------------- */
+
+/* Results of createMap and createMapHBMP. */
+typedef enum CreateMapResult {
+    mapOk = 0,           /* image made, corners written back */
+    mapBadFormat = 1,    /* createMap: format is neither "BMP" nor "PNG" */
+    mapBadCity = 2,      /* code % 1000 outside 0..10 */
+    mapLayerMissing = 3, /* the layer's files are missing or unusable */
+    mapNotSaved = 4,     /* createMap: the image file was not written */
+    mapViewOutside = 5,  /* the view leaves the layer image, or all of it is white */
+    mapNoBitmap = 6      /* no bitmap of that size could be made */
+} CreateMapResult;
+
+/* Renders a view of one city map layer. folder: base folder of the city
+ * folders; code: layer * 1000 + city. The corners are the north-west
+ * (lon1, lat1) and south-east (lon2, lat2) corners of the requested view in
+ * degrees; on mapOk they are overwritten with the corners the image shows.
+ * width and height are read only. format: "BMP" or "PNG" (first three
+ * characters). Returns a CreateMapResult. */
+OSTRIM_EXPORT int OSTRIM_CALL createMap(const char* folder, int code, double* lon1, double* lat1,
+                                        double* lon2, double* lat2, int* width, int* height,
+                                        const char* file, const char* format);
+
+/* As createMap, but hands out the rendered bitmap instead of saving it: on
+ * mapOk *bitmap is the library's own image (a GdkPixbuf* on this platform,
+ * 24-bit RGB). The caller must not free it; it stays valid until the next
+ * createMap or createMapHBMP call that passes the city check (and, for
+ * createMap, the format check), or until the library is unloaded. */
+OSTRIM_EXPORT int OSTRIM_CALL createMapHBMP(const char* folder, int code, double* lon1, double* lat1,
+                                            double* lon2, double* lat2, int* width, int* height,
+                                            HBITMAP* bitmap);
 
 #endif

@@ -38,7 +38,7 @@ const std::set<std::string> kExports = {
     "setPath", "clearData", "setRestrictions", "setRouteMethod", "generateJRoute", "optimiseJRoute",
     "getDistanceTime", "setObjectiveFunction", "getObjectiveFunction", "setScheduleParameters", "runSchedule",
     "InitialiseMaps", "getMap",
-    "setPath", "clearData", "setRestrictions", "setRouteMethod",
+    "createMap", "createMapHBMP",
     "addToRoutegen", "generateRoute", "getRouteVectors",
 };
 

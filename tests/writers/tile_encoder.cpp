@@ -189,7 +189,7 @@ std::pair<size_t, size_t> bestPattern(const std::vector<uint8_t>& data, size_t a
     for (size_t length = 2; length <= 65 && at + 2 * length <= data.size(); ++length) {
         size_t copies = 1;
         while (copies < 257 && (copies + 2) * length <= kWorkingBytes &&
-               at + (copies + 1) * length <= data.size() &&
+               at + (copies + 1) * length <= data.size() && data[at] == data[at + copies * length] &&
                std::memcmp(&data[at], &data[at + copies * length], length) == 0) {
             ++copies;
         }

@@ -19,6 +19,7 @@ int main(int argc, char** argv) {
     }
     bool written = writeSampleRoads(root);
     written = writeSampleSheets(root) && written;
+    written = writeSampleLayers(root) && written;
     written = writeSampleRouteFiles(root) && written;
     return written ? 0 : 1;
 }

@@ -13,6 +13,7 @@ writers::NetworkModel sampleCity();
 // Each returns false (after printing why) when it could not write.
 bool writeSampleRoads(const std::string& root);
 bool writeSampleSheets(const std::string& root);
+bool writeSampleLayers(const std::string& root);
 // The cell files and link shapes of the same city, beside "roadnet.dat".
 bool writeSampleRouteFiles(const std::string& root);
 

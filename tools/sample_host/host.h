@@ -35,6 +35,7 @@ private:
 bool showRouting(const Library& library, const std::string& dataRoot);
 bool showSchedule(const Library& library, const std::string& dataRoot);
 bool showSheets(const Library& library, const std::string& dataRoot, const std::string& outputRoot);
+bool showLayers(const Library& library, const std::string& dataRoot, const std::string& outputRoot);
 bool showRoute(const Library& library, const std::string& dataRoot);
 
 #endif

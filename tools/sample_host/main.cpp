@@ -32,6 +32,7 @@ int main(int argc, char** argv) {
     bool ok = showRouting(library, dataRoot);
     ok = showSchedule(library, dataRoot) && ok;
     ok = showSheets(library, dataRoot, outputRoot) && ok;
+    ok = showLayers(library, dataRoot, outputRoot) && ok;
     ok = showRoute(library, dataRoot) && ok;
     dlclose(handle);
     return ok ? 0 : 1;
