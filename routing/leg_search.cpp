@@ -19,6 +19,15 @@ RouteKind routeKind = RouteKind::None;
 
 namespace {
 
+void releaseSearchLists() {
+    std::free(searchPoints);
+    std::free(targetCosts);
+    std::free(targetLengths);
+    searchPoints = nullptr;
+    targetCosts = nullptr;
+    targetLengths = nullptr;
+}
+
 constexpr int32_t kRouteGrowth = 25;
 
 void freeRouteArrays() {
@@ -29,6 +38,18 @@ void freeRouteArrays() {
 }
 
 }  // namespace
+
+SearchLists::SearchLists(size_t points, size_t targets) {
+    releaseSearchLists();
+    const bool fits = points < SIZE_MAX / sizeof(int32_t) && targets < SIZE_MAX / sizeof(float);
+    if (!fits) return;
+    searchPoints = static_cast<int32_t*>(std::malloc(points * sizeof(int32_t) + 1));
+    targetCosts = static_cast<float*>(std::malloc(targets * sizeof(float) + 1));
+    targetLengths = static_cast<float*>(std::malloc(targets * sizeof(float) + 1));
+    allocated_ = searchPoints != nullptr && targetCosts != nullptr && targetLengths != nullptr;
+}
+
+SearchLists::~SearchLists() { releaseSearchLists(); }
 
 void allocateRouteArrays(int32_t capacity, unsigned char keep) {
     if (capacity < 0) capacity = 0;

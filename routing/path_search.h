@@ -3,6 +3,7 @@
 #ifndef OSTRIM_PATH_SEARCH_H
 #define OSTRIM_PATH_SEARCH_H
 
+#include <cstddef>
 #include <cstdint>
 
 namespace routing {
@@ -19,6 +20,21 @@ extern int32_t* searchQueue;
 extern int32_t* searchPoints;
 extern float* targetCosts;
 extern float* targetLengths;
+
+// The lists of one search request, allocated together on the C heap and
+// released (pointers cleared) when the request ends: `points` entries of
+// searchPoints and `targets` entries each of targetCosts and targetLengths.
+class SearchLists {
+public:
+    SearchLists(size_t points, size_t targets);
+    ~SearchLists();
+    SearchLists(const SearchLists&) = delete;
+    SearchLists& operator=(const SearchLists&) = delete;
+    bool allocated() const { return allocated_; }
+
+private:
+    bool allocated_ = false;
+};
 
 // The route: per entry a node and the link leaving it toward the next
 // entry, link 0 closing a leg.

@@ -68,9 +68,8 @@ int32_t routeThroughPoints(float blockLat, float blockLon) {
 
     lastRouteEntry = -1;
     routeKind = RouteKind::None;
-    std::free(searchPoints);
-    searchPoints = static_cast<int32_t*>(std::malloc(static_cast<size_t>(n) * sizeof(int32_t)));
-    if (searchPoints == nullptr) return -1;
+    const SearchLists lists(static_cast<size_t>(n), 0);
+    if (!lists.allocated()) return -1;
     auto attempt = [&] {
         return searchWindowLegs(n - 1, margin, box.minLon, box.maxLon, box.minLat, box.maxLat, blockLat,
                                 blockLon);
@@ -81,8 +80,6 @@ int32_t routeThroughPoints(float blockLat, float blockLon) {
         lastRouteEntry = -1;
         result = attempt();
     }
-    std::free(searchPoints);
-    searchPoints = nullptr;
     // A failed last attempt may have appended earlier legs: no route then.
     if (result < 0) {
         lastRouteEntry = -1;
@@ -143,8 +140,6 @@ OSTRIM_EXPORT int OSTRIM_CALL generateRoute(float blockLat, float blockLon) {
     try {
         return routeThroughPoints(blockLat, blockLon);
     } catch (...) {
-        std::free(searchPoints);
-        searchPoints = nullptr;
         routeKind = RouteKind::None;
         lastRouteEntry = -1;
         return -1;

@@ -1,4 +1,5 @@
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 #include "OstrimMapDll.h"
@@ -107,37 +108,16 @@ void orderStopsByInsertion(int32_t n, const float* minutes, int32_t* visitOrder)
 
 using namespace routing;
 
-namespace {
-
-struct OrderingBuffers {
-    float* matrix = nullptr;
-    ~OrderingBuffers() {
-        std::free(searchPoints);
-        std::free(targetCosts);
-        std::free(targetLengths);
-        std::free(matrix);
-        searchPoints = nullptr;
-        targetCosts = nullptr;
-        targetLengths = nullptr;
-    }
-};
-
-}  // namespace
-
 OSTRIM_EXPORT int OSTRIM_CALL optimiseJRoute(int n, JourneyStop* stops) {
     if (!ensureWholeNetwork()) return -1;
     if (n < 4 || stops == nullptr) return -1;
 
     const size_t count = static_cast<size_t>(n);
     if (count > SIZE_MAX / sizeof(float) / count) return -1;
-    OrderingBuffers buffers;
-    searchPoints = static_cast<int32_t*>(std::malloc((count + 1) * sizeof(int32_t)));
-    targetCosts = static_cast<float*>(std::malloc(count * sizeof(float)));
-    targetLengths = static_cast<float*>(std::malloc(count * sizeof(float)));
-    buffers.matrix = static_cast<float*>(std::malloc(count * count * sizeof(float)));
-    if (searchPoints == nullptr || targetCosts == nullptr || targetLengths == nullptr ||
-        buffers.matrix == nullptr)
-        return -1;
+    SearchLists lists(count + 1, count);
+    std::unique_ptr<float, decltype(&std::free)> matrix(
+        static_cast<float*>(std::malloc(count * count * sizeof(float))), &std::free);
+    if (!lists.allocated() || matrix == nullptr) return -1;
 
     float km = 0.0f;
     for (size_t i = 1; i <= count; ++i) {
@@ -150,18 +130,18 @@ OSTRIM_EXPORT int OSTRIM_CALL optimiseJRoute(int n, JourneyStop* stops) {
     // A row whose search does not reach every stop keeps these values, so
     // the ordering never reads memory that no search wrote.
     for (size_t i = 0; i < count; ++i) {
-        for (size_t j = 0; j < count; ++j) buffers.matrix[i * count + j] = i == j ? 0.0f : kNoPathMinutes;
+        for (size_t j = 0; j < count; ++j) matrix.get()[i * count + j] = i == j ? 0.0f : kNoPathMinutes;
     }
     for (size_t i = 1; i <= count; ++i) {
         prepareSearchLabels(box.minLat, box.maxLat, box.minLon, box.maxLon, 0.2);
         searchPoints[0] = searchPoints[i];
         if (searchOneToMany(n + 1) == n - 1) {
-            for (size_t j = 0; j < count; ++j) buffers.matrix[(i - 1) * count + j] = targetCosts[j];
+            for (size_t j = 0; j < count; ++j) matrix.get()[(i - 1) * count + j] = targetCosts[j];
         }
     }
 
     std::vector<int32_t> order(count);
-    orderStopsByInsertion(n, buffers.matrix, order.data());
+    orderStopsByInsertion(n, matrix.get(), order.data());
     for (size_t k = 0; k < count; ++k) stops[k].visitOrder = order[k];
     return 1;
 }

@@ -51,8 +51,8 @@ using namespace routing;
 
 OSTRIM_EXPORT int OSTRIM_CALL generateJRoute(float lat1, float lon1, float lat2, float lon2) {
     if (!ensureWholeNetwork()) return -1;
-    searchPoints = static_cast<int32_t*>(std::malloc(2 * sizeof(int32_t)));
-    if (searchPoints == nullptr) return -1;
+    SearchLists lists(2, 0);
+    if (!lists.allocated()) return -1;
     float km = 0.0f;
     searchPoints[0] = findNearestNode(lat1, lon1, &km);
     searchPoints[1] = findNearestNode(lat2, lon2, &km);
@@ -71,7 +71,5 @@ OSTRIM_EXPORT int OSTRIM_CALL generateJRoute(float lat1, float lon1, float lat2,
             result = searchLegs(1, margin, box.minLat, box.maxLat, box.minLon, box.maxLon);
         }
     }
-    std::free(searchPoints);
-    searchPoints = nullptr;
     return result >= 0 && lastRouteEntry >= 0 ? 1 : -1;
 }

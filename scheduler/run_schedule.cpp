@@ -97,10 +97,8 @@ void buildTravelMatrices() {
     }
     const int32_t m = static_cast<int32_t>(points.size());
     if (m == 0) return;
-    routing::searchPoints = static_cast<int32_t*>(std::malloc((static_cast<size_t>(m) + 1) * sizeof(int32_t)));
-    routing::targetCosts = static_cast<float*>(std::malloc(static_cast<size_t>(m) * sizeof(float)));
-    routing::targetLengths = static_cast<float*>(std::malloc(static_cast<size_t>(m) * sizeof(float)));
-    if (routing::searchPoints != nullptr && routing::targetCosts != nullptr && routing::targetLengths != nullptr) {
+    const routing::SearchLists lists(static_cast<size_t>(m) + 1, static_cast<size_t>(m));
+    if (lists.allocated()) {
         for (int32_t k = 0; k < m; ++k) routing::searchPoints[k + 1] = nodes[k];
         routing::NodeBox box;
         for (int32_t node : nodes) box.add(node);
@@ -114,12 +112,6 @@ void buildTravelMatrices() {
             }
         }
     }
-    std::free(routing::searchPoints);
-    std::free(routing::targetCosts);
-    std::free(routing::targetLengths);
-    routing::searchPoints = nullptr;
-    routing::targetCosts = nullptr;
-    routing::targetLengths = nullptr;
 }
 
 }  // namespace scheduler

@@ -15,25 +15,8 @@ using namespace routing;
 
 namespace {
 
-// The lists a search works with, owned by the test.
-struct SearchLists {
-    explicit SearchLists(int points) {
-        searchPoints = static_cast<int32_t*>(std::calloc(points + 1, sizeof(int32_t)));
-        targetCosts = static_cast<float*>(std::calloc(points + 1, sizeof(float)));
-        targetLengths = static_cast<float*>(std::calloc(points + 1, sizeof(float)));
-    }
-    ~SearchLists() {
-        std::free(searchPoints);
-        std::free(targetCosts);
-        std::free(targetLengths);
-        searchPoints = nullptr;
-        targetCosts = nullptr;
-        targetLengths = nullptr;
-    }
-};
-
 int32_t routeBetween(int32_t from, int32_t to, float margin = 0.5f) {
-    SearchLists lists(2);
+    SearchLists lists(3, 3);
     searchPoints[0] = from;
     searchPoints[1] = to;
     const float lat = nodeLatitude[from];
@@ -72,7 +55,7 @@ TEST_F(PathSearch, SourceEqualToTargetIsASingleClosingEntry) {
     EXPECT_EQ(routeLink[0], 0);
     EXPECT_TRUE(routeReadable());
 
-    SearchLists lists(3);
+    SearchLists lists(4, 4);
     prepareOpenSearchLabels();
     searchPoints[0] = 2;
     searchPoints[1] = 2;
@@ -89,7 +72,7 @@ TEST_F(PathSearch, TheFirstOfParallelLinksIsTakenOnTheWholeNetwork) {
     ASSERT_TRUE(load(graphFile(6, {{1, 2, 5}, {1, 2, 2}, {2, 3, 1}})));
     ASSERT_EQ(routeBetween(1, 3), 2);
     EXPECT_EQ(routeLink[0], nodeFirstLink[1]);
-    SearchLists lists(2);
+    SearchLists lists(3, 3);
     prepareOpenSearchLabels();
     searchPoints[0] = 1;
     searchPoints[1] = 3;
@@ -102,7 +85,7 @@ TEST_F(PathSearch, TargetsWithoutAPathOrOutsideTheWindowFail) {
     EXPECT_EQ(routeBetween(1, 5), -1);
     EXPECT_EQ(lastRouteEntry, -1);
     EXPECT_FALSE(routeReadable());
-    SearchLists lists(3);
+    SearchLists lists(4, 4);
     prepareOpenSearchLabels();
     searchPoints[0] = 1;
     searchPoints[1] = 3;
@@ -222,7 +205,7 @@ TEST_F(PathSearch, OneToManyLeavesNoRouteToRead) {
     for (int k = 1; k < 40; ++k) arcs.push_back({static_cast<float>(k), static_cast<float>(k + 1), 1});
     ASSERT_TRUE(load(graphFile(40, arcs)));
     ASSERT_EQ(routeBetween(1, 3), 2);
-    SearchLists lists(35);
+    SearchLists lists(36, 36);
     prepareOpenSearchLabels();
     searchPoints[0] = 1;
     for (int j = 1; j <= 34; ++j) searchPoints[j] = j + 1;
@@ -286,7 +269,7 @@ TEST_F(PathSearch, RandomGraphsAgreeWithDijkstra) {
             }
         }
         for (int t = 1; t <= n; ++t) {
-            SearchLists lists(2);
+            SearchLists lists(3, 3);
             searchPoints[0] = source;
             searchPoints[1] = t;
             prepareOpenSearchLabels();
