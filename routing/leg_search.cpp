@@ -2,6 +2,7 @@
 // sums of a one-to-many search.
 #include <cstdlib>
 
+#include "heap_arrays.h"
 #include "path_search.h"
 #include "road_network.h"
 
@@ -20,32 +21,27 @@ RouteKind routeKind = RouteKind::None;
 namespace {
 
 void releaseSearchLists() {
-    std::free(searchPoints);
-    std::free(targetCosts);
-    std::free(targetLengths);
-    searchPoints = nullptr;
-    targetCosts = nullptr;
-    targetLengths = nullptr;
+    releaseArray(searchPoints);
+    releaseArray(targetCosts);
+    releaseArray(targetLengths);
 }
 
 constexpr int32_t kRouteGrowth = 25;
 
 void freeRouteArrays() {
-    std::free(routeNode);
-    std::free(routeLink);
-    routeNode = nullptr;
-    routeLink = nullptr;
+    releaseArray(routeNode);
+    releaseArray(routeLink);
 }
 
 }  // namespace
 
 SearchLists::SearchLists(size_t points, size_t targets) {
     releaseSearchLists();
-    const bool fits = points < SIZE_MAX / sizeof(int32_t) && targets < SIZE_MAX / sizeof(float);
+    const bool fits = points < SIZE_MAX / sizeof(int32_t) / 2 && targets < SIZE_MAX / sizeof(float) / 2;
     if (!fits) return;
-    searchPoints = static_cast<int32_t*>(std::malloc(points * sizeof(int32_t) + 1));
-    targetCosts = static_cast<float*>(std::malloc(targets * sizeof(float) + 1));
-    targetLengths = static_cast<float*>(std::malloc(targets * sizeof(float) + 1));
+    searchPoints = allocateArray<int32_t>(static_cast<int64_t>(points));
+    targetCosts = allocateArray<float>(static_cast<int64_t>(targets));
+    targetLengths = allocateArray<float>(static_cast<int64_t>(targets));
     allocated_ = searchPoints != nullptr && targetCosts != nullptr && targetLengths != nullptr;
 }
 
@@ -53,24 +49,19 @@ SearchLists::~SearchLists() { releaseSearchLists(); }
 
 void allocateRouteArrays(int32_t capacity, unsigned char keep) {
     if (capacity < 0) capacity = 0;
-    const size_t bytes = static_cast<size_t>(capacity) * sizeof(int32_t) + 1;
+    bool ready = false;
     if (keep != 0) {
-        auto* nodes = static_cast<int32_t*>(std::realloc(routeNode, bytes));
-        auto* links = static_cast<int32_t*>(std::realloc(routeLink, bytes));
-        if (nodes != nullptr) routeNode = nodes;
-        if (links != nullptr) routeLink = links;
-        if (nodes == nullptr || links == nullptr) {
-            freeRouteArrays();
-            capacity = 0;
-        }
+        // Both columns must grow; a half-grown pair is dropped whole.
+        ready = growArray(routeNode, capacity) & growArray(routeLink, capacity);
     } else {
         freeRouteArrays();
-        routeNode = static_cast<int32_t*>(std::malloc(bytes));
-        routeLink = static_cast<int32_t*>(std::malloc(bytes));
-        if (routeNode == nullptr || routeLink == nullptr) {
-            freeRouteArrays();
-            capacity = 0;
-        }
+        routeNode = allocateArray<int32_t>(capacity);
+        routeLink = allocateArray<int32_t>(capacity);
+        ready = routeNode != nullptr && routeLink != nullptr;
+    }
+    if (!ready) {
+        freeRouteArrays();
+        capacity = 0;
     }
     routeCapacity = capacity;
 }

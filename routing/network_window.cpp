@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "coordinates.h"
+#include "heap_arrays.h"
 #include "point_snapping.h"
 #include "road_network.h"
 #include "routing_module.h"
@@ -18,21 +19,13 @@ namespace {
 
 constexpr int64_t kBlockBytesPerEntry = 17;  // per node 4+4+4+4+1, per link 4+4+4+4+1
 
-template <typename T>
-bool growColumn(T*& column, int64_t entries) {
-    void* grown = std::realloc(column, static_cast<size_t>(entries) * sizeof(T) + 1);
-    if (grown == nullptr) return false;
-    column = static_cast<T*>(grown);
-    return true;
-}
-
 // Grows every column to count + more entries; the count follows only when
 // all of them grew.
 template <typename... Columns>
 bool growColumns(int32_t* count, int32_t more, Columns*&... columns) {
     const int64_t entries = int64_t{*count} + more;
     if (more < 0 || entries > std::numeric_limits<int32_t>::max()) return false;
-    if (!(growColumn(columns, entries) && ...)) return false;
+    if (!(growArray(columns, entries) && ...)) return false;
     *count = static_cast<int32_t>(entries);
     return true;
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "coordinates.h"
+#include "heap_arrays.h"
 #include "path_search.h"
 #include "routing_module.h"
 
@@ -36,18 +37,6 @@ const float kDefaultSpeeds[kRoadClasses][2] = {
     {50, 50}, {50, 96}, {50, 84}, {50, 72}, {50, 68}, {50, 56}, {32, 32},
     {50, 52}, {50, 40}, {50, 30}, {50, 26}, {50, 22}, {32, 16},
 };
-
-template <typename T>
-void release(T*& array) {
-    std::free(array);
-    array = nullptr;
-}
-
-template <typename T>
-T* allocate(int32_t count) {
-    size_t n = count > 0 ? static_cast<size_t>(count) : 0;
-    return static_cast<T*>(std::malloc(n * sizeof(T) + 1));
-}
 
 }  // namespace
 
@@ -121,44 +110,44 @@ int32_t findNearestNode(float lat, float lon, float* km) {
 }
 
 void allocateSearchArrays() {
-    release(searchPredecessor);
-    release(searchLabel);
-    release(searchQueue);
-    searchPredecessor = allocate<int32_t>(nodeCount);
-    searchLabel = allocate<float>(nodeCount);
-    searchQueue = allocate<int32_t>(nodeCount);
+    releaseArray(searchPredecessor);
+    releaseArray(searchLabel);
+    releaseArray(searchQueue);
+    searchPredecessor = allocateArray<int32_t>(nodeCount);
+    searchLabel = allocateArray<float>(nodeCount);
+    searchQueue = allocateArray<int32_t>(nodeCount);
 }
 
 void allocateNodeArrays(int32_t n) {
     nodeCount = n;
-    nodeLatitude = allocate<float>(n);
-    nodeLongitude = allocate<float>(n);
-    nodeFirstLink = allocate<int32_t>(n);
-    nodeDegree = allocate<uint8_t>(n);
+    nodeLatitude = allocateArray<float>(n);
+    nodeLongitude = allocateArray<float>(n);
+    nodeFirstLink = allocateArray<int32_t>(n);
+    nodeDegree = allocateArray<uint8_t>(n);
     allocateSearchArrays();
 }
 
 void allocateLinkArrays(int32_t m) {
     linkCount = m;
-    linkTarget = allocate<int32_t>(m);
-    linkClass = allocate<uint8_t>(m);
-    linkLength = allocate<float>(m);
-    linkCost = allocate<float>(m);
+    linkTarget = allocateArray<int32_t>(m);
+    linkClass = allocateArray<uint8_t>(m);
+    linkLength = allocateArray<float>(m);
+    linkCost = allocateArray<float>(m);
 }
 
 void freeRoadNetwork() {
-    release(nodeLatitude);
-    release(nodeLongitude);
-    release(nodeFirstLink);
-    release(nodeDegree);
-    release(nodeGlobalId);
-    release(linkTarget);
-    release(linkClass);
-    release(linkLength);
-    release(linkCost);
-    release(linkShapeIndex);
-    release(linkCellId);
-    release(latitudeBandTable);
+    releaseArray(nodeLatitude);
+    releaseArray(nodeLongitude);
+    releaseArray(nodeFirstLink);
+    releaseArray(nodeDegree);
+    releaseArray(nodeGlobalId);
+    releaseArray(linkTarget);
+    releaseArray(linkClass);
+    releaseArray(linkLength);
+    releaseArray(linkCost);
+    releaseArray(linkShapeIndex);
+    releaseArray(linkCellId);
+    releaseArray(latitudeBandTable);
     nodeCount = 0;
     linkCount = 0;
 }

@@ -4,6 +4,7 @@
 
 #include "OstrimMapDll.h"
 #include "file_names.h"
+#include "heap_arrays.h"
 #include "load_order.h"
 #include "path_search.h"
 #include "road_network.h"
@@ -30,23 +31,10 @@ int32_t routePointCapacity = -1;
 namespace {
 
 template <typename T>
-void release(T*& array) {
-    std::free(array);
-    array = nullptr;
-}
-
-template <typename T>
 void resize(T*& array, int32_t capacity, bool keep) {
-    const size_t bytes = static_cast<size_t>(capacity > 0 ? capacity : 0) * sizeof(T) + 1;
-    if (keep) {
-        auto* grown = static_cast<T*>(std::realloc(array, bytes));
-        if (grown != nullptr) {
-            array = grown;
-            return;
-        }
-    }
-    release(array);
-    array = static_cast<T*>(std::malloc(bytes));
+    if (keep && growArray(array, capacity)) return;
+    releaseArray(array);
+    array = allocateArray<T>(capacity);
 }
 
 }  // namespace
@@ -60,25 +48,25 @@ void growRoutePointArrays(int32_t capacity, unsigned char keep) {
     routePointCapacity = capacity;
     if (routePointLongitude == nullptr || routePointLatitude == nullptr ||
         routePointNode == nullptr || routePointLink == nullptr) {
-        release(routePointLongitude);
-        release(routePointLatitude);
-        release(routePointNode);
-        release(routePointLink);
+        releaseArray(routePointLongitude);
+        releaseArray(routePointLatitude);
+        releaseArray(routePointNode);
+        releaseArray(routePointLink);
         routePointCapacity = 0;
         routePointCount = 0;
     }
 }
 
 void freeRouteGenerator() {
-    release(searchLabel);
-    release(searchPredecessor);
-    release(searchQueue);
-    release(routeNode);
-    release(routeLink);
-    release(routePointLongitude);
-    release(routePointLatitude);
-    release(routePointNode);
-    release(routePointLink);
+    releaseArray(searchLabel);
+    releaseArray(searchPredecessor);
+    releaseArray(searchQueue);
+    releaseArray(routeNode);
+    releaseArray(routeLink);
+    releaseArray(routePointLongitude);
+    releaseArray(routePointLatitude);
+    releaseArray(routePointNode);
+    releaseArray(routePointLink);
     routeCapacity = 0;
     routePointCapacity = 0;
     routePointCount = 0;
