@@ -26,10 +26,6 @@ bool levelValid() { return currentLevel >= 0 && currentLevel <= kFullResolutionL
 // Full-resolution pixels per level pixel, as a power of two.
 int levelShift() { return kFullResolutionLevel - currentLevel; }
 
-uint32_t littleEndianU32(const uint8_t* bytes) {
-    return uint32_t{bytes[0]} | (uint32_t{bytes[1]} << 8) | (uint32_t{bytes[2]} << 16) | (uint32_t{bytes[3]} << 24);
-}
-
 // Working memory of one render, allocated once for all of its tiles; the
 // offsets and coded bytes grow with the largest column.
 struct RenderBuffers {

@@ -4,13 +4,12 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
-#include <new>
 
 #include "OstrimMapDll.h"
 #include "coordinates.h"
 #include "data_file.h"
 #include "file_names.h"
+#include "scratch_buffer.h"
 #include "sheet_index.h"
 #include "tile_codec.h"
 #include "truncate.h"
@@ -79,27 +78,6 @@ void buildPaletteRemap(const uint8_t* sheetPalette, const uint8_t* outputPalette
         remap[j] = static_cast<uint8_t>(best);
     }
 }
-
-// Grows to the largest size asked of it; running out of memory is a result,
-// not an exception.
-template <typename T>
-class GrowingBuffer {
-public:
-    bool reserve(size_t count) {
-        if (count <= capacity_) return true;
-        std::unique_ptr<T[]> grown(new (std::nothrow) T[count]);
-        if (!grown) return false;
-        data_ = std::move(grown);
-        capacity_ = count;
-        return true;
-    }
-    T* data() { return data_.get(); }
-    T& operator[](size_t index) { return data_[index]; }
-
-private:
-    std::unique_ptr<T[]> data_;
-    size_t capacity_ = 0;
-};
 
 int64_t ceilToInt64(double value) { return platform::truncToInt64(std::ceil(value)); }
 
@@ -171,14 +149,17 @@ private:
     void drawColumn(int64_t col) {
         const int64_t rows = lastRow_ - firstRow_;
         if (!readOffsets((col * tilesDown_ + firstRow_) * 4, rows + 1)) return;
-        const uint32_t start = offsets_[0];
-        const uint32_t end = offsets_[static_cast<size_t>(rows)];
+        const uint32_t start = offsetAt(0);
+        const uint32_t end = offsetAt(static_cast<size_t>(rows));
         if (end < start || start > files_.tilesLength) return;
         const size_t wanted = static_cast<size_t>(std::min<int64_t>(end, files_.tilesLength) - start);
         size_t got = 0;
+        const uint8_t* column = nullptr;
         if (wanted > 0) {
-            if (!column_.reserve(wanted) || !files_.tiles.seek(start)) return;
-            got = files_.tiles.read(column_.data(), wanted);
+            uint8_t* bytes = column_.atLeast(wanted);
+            if (bytes == nullptr || !files_.tiles.seek(start)) return;
+            got = files_.tiles.read(bytes, wanted);
+            column = bytes;
         }
 
         drawnRange(col, firstCol_, lastCol_, view_.left > sheet_.left, view_.right < sheet_.right, sxLeft_, sxRight_,
@@ -188,8 +169,8 @@ private:
 
         for (int64_t row = firstRow_; row < lastRow_; ++row) {
             const size_t i = static_cast<size_t>(row - firstRow_);
-            const uint32_t from = offsets_[i];
-            const uint32_t to = offsets_[i + 1];
+            const uint32_t from = offsetAt(i);
+            const uint32_t to = offsetAt(i + 1);
             if (from < start || to < from || to - start > got) continue;
             drawnRange(row, firstRow_, lastRow_, view_.bottom > sheet_.bottom, view_.top < sheet_.top, syBottom_,
                        syTop_, &placement_.yStart, &placement_.yEnd);
@@ -197,7 +178,7 @@ private:
             // A tile that decodes short shows palette index 0 where its
             // bytes are missing, never the previous tile's.
             const uint32_t decoded =
-                huffmanDecode(column_.data() + (from - start), to - from, tile_, kTileBytes);
+                huffmanDecode(column + (from - start), to - from, tile_, kTileBytes);
             std::memset(tile_ + decoded, 0, kTileBytes - decoded);
             for (int32_t y = placement_.yStart; y < placement_.yEnd; ++y)
                 placement_.cellRow[y] = cellOf(kTileSide * row + y) - rowBase_;
@@ -210,15 +191,13 @@ private:
     }
 
     bool readOffsets(int64_t position, int64_t count) {
-        const size_t entries = static_cast<size_t>(count);
-        if (!raw_.reserve(entries * 4) || !offsets_.reserve(entries)) return false;
-        if (!files_.offsets.readAt(position, raw_.data(), entries * 4)) return false;
-        for (size_t k = 0; k < entries; ++k) {
-            const uint8_t* b = raw_.data() + 4 * k;
-            offsets_[k] = b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<uint32_t>(b[3]) << 24);
-        }
-        return true;
+        const size_t bytes = static_cast<size_t>(count) * 4;
+        uint8_t* entries = offsetBuffer_.atLeast(bytes);
+        offsets_ = entries;
+        return entries != nullptr && files_.offsets.readAt(position, entries, bytes);
     }
+
+    uint32_t offsetAt(size_t entry) const { return littleEndianU32(offsets_ + 4 * entry); }
 
     const SheetView& view_;
     const MapSheet& sheet_;
@@ -237,9 +216,9 @@ private:
     double cellsPerPixel_ = 0.0;
     int64_t columnBase_ = 0;
     int64_t rowBase_ = 0;
-    GrowingBuffer<uint8_t> raw_;
-    GrowingBuffer<uint32_t> offsets_;
-    GrowingBuffer<uint8_t> column_;
+    ScratchBuffer offsetBuffer_;
+    const uint8_t* offsets_ = nullptr;
+    ScratchBuffer column_;
     uint8_t tile_[kTileBytes] = {};
     TilePlacement placement_;
 };

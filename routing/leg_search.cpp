@@ -1,6 +1,7 @@
 // Routes through a list of points on the whole network, and the per-target
 // sums of a one-to-many search.
 #include <cstdlib>
+#include <vector>
 
 #include "heap_arrays.h"
 #include "path_search.h"
@@ -25,8 +26,6 @@ void releaseSearchLists() {
     releaseArray(targetCosts);
     releaseArray(targetLengths);
 }
-
-constexpr int32_t kRouteGrowth = 25;
 
 void freeRouteArrays() {
     releaseArray(routeNode);
@@ -80,16 +79,34 @@ bool routeReadable() {
            lastRouteEntry >= 0 && lastRouteEntry < routeCapacity;
 }
 
-bool appendPathToRoute(int32_t target, const SearchVariant& variant) {
+namespace {
+
+// The links of the path found to a target, in travel order from the
+// source; reused from path to path.
+std::vector<int32_t> pathLinks;
+
+// Resolves every step of the path to target into pathLinks before anything
+// uses it, so a broken chain is refused whole. Returns the number of nodes
+// on the path (the chain stays in searchQueue), or -1.
+int32_t resolvePathLinks(int32_t target, const SearchVariant& variant) {
     const int32_t length = collectPathChain(target);
-    if (length < 1) return false;
-    // Resolve every step before appending, so a broken chain adds nothing.
+    if (length < 1) return -1;
+    pathLinks.clear();
     for (int32_t i = length - 1; i >= 1; --i) {
-        if (linkBetween(pathChainNode(i), pathChainNode(i - 1), variant) < 0) return false;
+        const int32_t e = linkBetween(pathChainNode(i), pathChainNode(i - 1), variant);
+        if (e < 0) return -1;
+        pathLinks.push_back(e);
     }
-    for (int32_t i = length - 1; i >= 1; --i) {
-        const int32_t a = pathChainNode(i);
-        if (!appendRouteEntry(a, linkBetween(a, pathChainNode(i - 1), variant))) return false;
+    return length;
+}
+
+}  // namespace
+
+bool appendPathToRoute(int32_t target, const SearchVariant& variant) {
+    const int32_t length = resolvePathLinks(target, variant);
+    if (length < 1) return false;
+    for (int32_t step = 0; step + 1 < length; ++step) {
+        if (!appendRouteEntry(pathChainNode(length - 1 - step), pathLinks[static_cast<size_t>(step)])) return false;
     }
     return appendRouteEntry(target, 0);
 }
@@ -117,14 +134,11 @@ int32_t searchOneToMany(int32_t pointCount) {
     const SearchVariant variant = wholeNetworkSearch();
     if (!searchFromNode(searchPoints[0], variant)) return -1;
     for (int32_t j = 1; j < pointCount; ++j) {
-        const int32_t length = collectPathChain(searchPoints[j]);
-        if (length < 1) return -1;
+        if (resolvePathLinks(searchPoints[j], variant) < 1) return -1;
         double minutes = 0.0;
         double km = 0.0;
-        for (int32_t i = length - 1; i >= 1; --i) {
-            const int32_t e = linkBetween(pathChainNode(i), pathChainNode(i - 1), variant);
-            if (e < 0) return -1;
-            minutes += linkCost[e];
+        for (const int32_t e : pathLinks) {
+            minutes += variant.cost[e];
             km += linkLength[e];
         }
         lastRouteEntry += 1;

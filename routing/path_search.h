@@ -38,6 +38,9 @@ private:
 
 // The route: per entry a node and the link leaving it toward the next
 // entry, link 0 closing a leg.
+// Route arrays grow by this many entries at a time.
+constexpr int32_t kRouteGrowth = 25;
+
 extern int32_t* routeNode;
 extern int32_t* routeLink;
 extern int32_t routeCapacity;

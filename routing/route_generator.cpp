@@ -14,7 +14,6 @@ namespace routing {
 
 namespace {
 
-constexpr int32_t kRouteGrowth = 25;
 constexpr int32_t kPointGrowth = 5;
 
 // Coordinates beyond float's range become infinities rather than an

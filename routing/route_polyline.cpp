@@ -140,8 +140,6 @@ void reverseShape(ShapePoints* shape) { reversePairs(shape->data(), static_cast<
 // ends a stretch. `previous` is the true position of the last pair.
 class Polyline {
 public:
-    explicit Polyline(size_t bound) { pairs_.reserve(bound); }
-
     void write(const ShapePoint& point) {
         pairs_.push_back(point);
         previous_ = point;
@@ -213,18 +211,25 @@ void drawLastLink(Polyline& line, ShapePoints& shape) {
     line.flag();
 }
 
-bool drawRoute(LinkShapeFiles& shapes, const RoutePlan& plan, Polyline& line) {
+// Draws the polyline; *shapePoints receives the points of the shapes
+// drawn, from which count mode forms its bound.
+bool drawRoute(LinkShapeFiles& shapes, const RoutePlan& plan, Polyline& line, int64_t* shapePoints) {
     ShapePoints shape;
+    *shapePoints = 0;
+    auto read = [&](int32_t link) {
+        if (!shapes.readShape(linkShapeIndex[link], &shape)) return false;
+        *shapePoints += static_cast<int64_t>(shape.size());
+        return true;
+    };
     line.write(ShapePoint{routePointLongitude[0], routePointLatitude[0]});
-    if (!shapes.readShape(linkShapeIndex[plan.firstLink], &shape)) return false;
+    if (!read(plan.firstLink)) return false;
     drawFirstLink(line, shape);
-    bool read = true;
+    bool whole = true;
     plan.forEachMiddleLink([&](int32_t link) {
-        read = read && shapes.readShape(linkShapeIndex[link], &shape);
-        if (read) drawMiddleLink(line, shape);
+        whole = whole && read(link);
+        if (whole) drawMiddleLink(line, shape);
     });
-    if (!read) return false;
-    if (!shapes.readShape(linkShapeIndex[plan.lastLink], &shape)) return false;
+    if (!whole || !read(plan.lastLink)) return false;
     drawLastLink(line, shape);
     return true;
 }
@@ -252,14 +257,18 @@ int32_t routeVectors(bool countOnly, float* out) {
     LinkShapeFiles shapes(indexFile, pointFile);
     if (!shapes.open()) return -1;
     const RoutePlan plan = planRoute();
-    const int64_t bound = pairBound(shapes, plan);
-    if (bound < 0 || bound > std::numeric_limits<int32_t>::max()) return -1;
-    if (countOnly) return static_cast<int32_t>(bound);
-    Polyline line(static_cast<size_t>(bound));
-    if (!drawRoute(shapes, plan, line)) return -1;
+    if (countOnly) {
+        const int64_t bound = pairBound(shapes, plan);
+        if (bound < 0 || bound > std::numeric_limits<int32_t>::max()) return -1;
+        return static_cast<int32_t>(bound);
+    }
+    Polyline line;
+    int64_t shapePoints = 0;
+    if (!drawRoute(shapes, plan, line, &shapePoints)) return -1;
     const ShapePoints& pairs = line.pairs();
-    // The caller sized out by the bound; never write past it.
-    if (static_cast<int64_t>(pairs.size()) > bound) return -1;
+    // The caller sized out by count mode's bound, formed from the same
+    // shapes; never write past it.
+    if (static_cast<int64_t>(pairs.size()) > shapePoints + kPairsBesideShapes) return -1;
     std::memcpy(out, pairs.data(), pairs.size() * sizeof(ShapePoint));
     return static_cast<int32_t>(pairs.size());
 }
