@@ -112,8 +112,8 @@ void scheduleTour(int32_t tourIndex) {
                 tour.runningA = static_cast<float>(static_cast<double>(tour.runningA) + taken.amountA);
                 tour.runningB = static_cast<float>(static_cast<double>(tour.runningB) + taken.amountB);
                 current = choice;
-                tripVisits.push_back(choice);
-                std::sort(tripVisits.begin(), tripVisits.end());
+                // Kept in visit array order, the order the trip lists them in.
+                tripVisits.insert(std::upper_bound(tripVisits.begin(), tripVisits.end(), choice), choice);
             }
 
             // Timing walk over the trip in position order.
