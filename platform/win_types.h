@@ -1,11 +1,11 @@
-// Windows names used by the library's load entry, defined here because the
-// platform has no such header.
+// Windows names used by the library's load entry. The public platform
+// header brings the system's own on Windows; elsewhere they are defined here.
 #ifndef OSTRIM_WIN_TYPES_H
 #define OSTRIM_WIN_TYPES_H
 
 #include <stdint.h>
 
-#include "ostrim_platform.h"
+#include "OstrimMapDllPlatform.h"
 
 #ifndef _WIN32
 typedef int BOOL;
