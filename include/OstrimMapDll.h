@@ -81,7 +81,8 @@ OSTRIM_EXPORT void OSTRIM_CALL addToRoutegen(double lat, double lon, const char*
  * at a fifth of the points' extent (0.02 to 0.5 degree) and widens by half
  * a degree after each failed search, up to five searches. Links that end
  * within 0.0003 degree of (blockLat, blockLon) are taken only where there
- * is no other way. Returns 0 or more when a route was found, -1 when not
+ * is no other way ((0, 0) blocks nothing here). Returns 0 or more (the
+ * index of the route's last entry) when a route was found, -1 when not
  * (fewer than two points, a cell or shape file missing, no road near a
  * point, or no way through). Replaces any route and network in memory. */
 OSTRIM_EXPORT int OSTRIM_CALL generateRoute(float blockLat, float blockLon);
