@@ -2,12 +2,12 @@
 // the future, so that every pick pass folds their large clock values.
 #include <benchmark/benchmark.h>
 
-#include <cstring>
 #include <vector>
 
 #include "OstrimMapDll.h"
 #include "bench_support.h"
 #include "roadnet_writer.h"
+#include "../tests/unit/schedule_records.h"
 
 namespace {
 
@@ -23,35 +23,21 @@ void BM_RunScheduleWithDistantWindows(benchmark::State& state) {
     }
     setPath(folder.c_str());
     setScheduleParameters(96, 84, 72, 68, 56, 32, 52, 40, 30, 26, 22, 16, 1, 0);
-    std::vector<ScheduleVisit> visits(400);
-    for (size_t k = 0; k < visits.size(); ++k) {
-        ScheduleVisit& v = visits[k];
-        std::memset(&v, 0, sizeof v);
+    std::vector<ScheduleVisit> visits;
+    for (size_t k = 0; k < 400; ++k) {
         const writers::ModelNode& node = city.nodes[(k * 37) % city.nodes.size()];
-        v.type = -1;
-        v.latitude = node.latitude;
-        v.longitude = node.longitude;
-        v.serviceMinutes = 3;
+        visits.push_back(makeVisit(node.latitude, node.longitude, 3));
         // HHMM 24,000,000: a window 240,000 hours ahead.
-        v.windowStart = k % 2 == 0 ? 0.0f : 24000000.0f;
-        v.windowEnd = k % 2 == 0 ? 2400.0f : 24002400.0f;
-        v.available = 1;
-        v.costDivisor = 1;
-        v.allowedTours[0] = -1;
-        v.attributes[0] = -1;
+        if (k % 2 == 1) {
+            visits.back().windowStart = 24000000.0f;
+            visits.back().windowEnd = 24002400.0f;
+        }
     }
-    ScheduleTour tour;
-    std::memset(&tour, 0, sizeof tour);
-    tour.id = 1;
-    tour.visitTypes[0] = -1;
-    tour.attributes[0] = -1;
+    ScheduleTour tour = makeTour(1, 1);
     tour.totalMinutes = 2400;
-    tour.startTime = 600;
     tour.tripMinutes = 2400;
-    tour.active = 1;
-    tour.siteId = 1;
-    tour.endSiteId = -1;
-    ScheduleSite site{1, city.nodes[0].latitude, city.nodes[0].longitude, 0.0f, 0};
+    tour.startTime = 600;
+    ScheduleSite site = makeSite(1, city.nodes[0].latitude, city.nodes[0].longitude);
     int taken = 0;
     for (auto _ : state) {
         std::vector<ScheduleVisit> day = visits;

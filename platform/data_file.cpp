@@ -8,9 +8,13 @@
 
 namespace platform {
 
+// Paths are passed to the system as the UTF-8 the caller gave. The
+// conversion gives null, which names no file, when it finds no memory; the
+// toolkit's conversion for file names does not survive that.
+
 bool DataFile::exists(const wxString& path) {
     struct stat status {};
-    return !path.empty() && ::stat(path.fn_str(), &status) == 0 && S_ISREG(status.st_mode);
+    return !path.empty() && ::stat(path.utf8_str(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
 bool DataFile::open(const wxString& path) {
@@ -19,7 +23,7 @@ bool DataFile::open(const wxString& path) {
     // Opening a FIFO or a device for reading may wait for ever (for a
     // writer, for a medium); opened without waiting, anything but a regular
     // file is refused before it is read.
-    const int fd = ::open(path.fn_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(path.utf8_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return false;
     struct stat status {};
     const int flags = ::fcntl(fd, F_GETFL);
