@@ -10,6 +10,7 @@
 #include "OstrimMapDll.h"
 #include "bitmap_support.h"
 #include "coordinates.h"
+#include "export_guard.h"
 #include "file_names.h"
 #include "layer_render.h"
 #include "layer_store.h"
@@ -143,31 +144,37 @@ int chooseMapLevel(double easting1, double northing1, double easting2, double no
 using imagery::renderRequest;
 using imagery::ViewCorners;
 
+// A render that cannot complete (its memory ran out) reports that no image
+// could be made, and leaves no layer file open.
 OSTRIM_EXPORT int OSTRIM_CALL createMap(const char* folder, int code, double* lon1, double* lat1, double* lon2,
                                         double* lat2, int* width, int* height, const char* file,
                                         const char* format) {
-    const int kind = imagery::formatKind(format);
-    if (!imagery::cityKnown(code)) return mapBadCity;
-    if (kind == 0) return mapBadFormat;
-    return renderRequest(
-        folder, code, ViewCorners{lon1, lat1, lon2, lat2}, width, height,
-        [&] { return imagery::saveMapImage(file, kind); }, mapNotSaved);
+    return platform::guardExport(int{mapNoBitmap}, [&]() -> int {
+        const int kind = imagery::formatKind(format);
+        if (!imagery::cityKnown(code)) return mapBadCity;
+        if (kind == 0) return mapBadFormat;
+        return renderRequest(
+            folder, code, ViewCorners{lon1, lat1, lon2, lat2}, width, height,
+            [&] { return imagery::saveMapImage(file, kind); }, mapNotSaved);
+    }, imagery::closeMapLayer);
 }
 
 OSTRIM_EXPORT int OSTRIM_CALL createMapHBMP(const char* folder, int code, double* lon1, double* lat1,
                                             double* lon2, double* lat2, int* width, int* height,
                                             HBITMAP* bitmap) {
-    // Released at every return, which leaves the render bitmap the only
-    // owner of the image handed out.
-    wxBitmap shown;
-    if (!imagery::cityKnown(code)) return mapBadCity;
-    return renderRequest(
-        folder, code, ViewCorners{lon1, lat1, lon2, lat2}, width, height,
-        [&] {
-            const wxBitmap copy = imagery::copyMapBitmap();
-            if (!shown.IsSameAs(copy)) shown.Ref(copy);
-            if (bitmap != nullptr) *bitmap = platform::nativeBitmapHandle(shown);
-            return true;
-        },
-        mapOk);
+    return platform::guardExport(int{mapNoBitmap}, [&]() -> int {
+        // Released at every return, which leaves the render bitmap the only
+        // owner of the image handed out.
+        wxBitmap shown;
+        if (!imagery::cityKnown(code)) return mapBadCity;
+        return renderRequest(
+            folder, code, ViewCorners{lon1, lat1, lon2, lat2}, width, height,
+            [&] {
+                const wxBitmap copy = imagery::copyMapBitmap();
+                if (!shown.IsSameAs(copy)) shown.Ref(copy);
+                if (bitmap != nullptr) *bitmap = platform::nativeBitmapHandle(shown);
+                return true;
+            },
+            mapOk);
+    }, imagery::closeMapLayer);
 }

@@ -8,6 +8,7 @@
 #include "OstrimMapDll.h"
 #include "coordinates.h"
 #include "data_file.h"
+#include "export_guard.h"
 #include "file_names.h"
 #include "scratch_buffer.h"
 #include "sheet_index.h"
@@ -317,7 +318,7 @@ void SampledCells::drawTile(const TilePlacement& p) {
 }  // namespace imagery
 
 OSTRIM_EXPORT void OSTRIM_CALL InitialiseMaps(const char* folder) {
-    try {
+    platform::guardVoidExport([&] {
         imagery::mapsFolder = platform::fromUtf8(folder);
         // No folder at all reads no index (an empty one is a relative path).
         if (folder == nullptr) {
@@ -325,9 +326,7 @@ OSTRIM_EXPORT void OSTRIM_CALL InitialiseMaps(const char* folder) {
             return;
         }
         imagery::loadMapIndex();
-    } catch (...) {
-        imagery::sheetCount = 0;
-    }
+    }, [] { imagery::sheetCount = 0; });
 }
 
 OSTRIM_EXPORT int OSTRIM_CALL getMap(int width, int height, double* lat1, double* lon1, double* lat2,
@@ -336,7 +335,7 @@ OSTRIM_EXPORT int OSTRIM_CALL getMap(int width, int height, double* lat1, double
     if (lat1 == nullptr || lon1 == nullptr || lat2 == nullptr || lon2 == nullptr || zoom == nullptr ||
         pixels == nullptr || palette == nullptr)
         return -1;
-    try {
+    return platform::guardExport(-1, [&] {
         imagery::SheetView view;
         if (!imagery::planSheetView(width, height, *zoom, *lat1, *lon1, &view)) return -1;
         // Written back before any sheet is read, whatever the outcome.
@@ -345,7 +344,5 @@ OSTRIM_EXPORT int OSTRIM_CALL getMap(int width, int height, double* lat1, double
         routing::gridToGeographic(view.easting, view.northing, lat1, lon1, view.centralMeridian, 0);
         imagery::SampledCells target(view, pixels);
         return imagery::composeSheets(view, target, palette) ? 0 : -1;
-    } catch (...) {
-        return -1;
-    }
+    });
 }

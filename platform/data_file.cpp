@@ -1,20 +1,39 @@
 #include "data_file.h"
 
-#include <wx/filefn.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <wx/log.h>
 
 namespace platform {
 
+// Paths are passed to the system as the UTF-8 the caller gave. The
+// conversion gives null, which names no file, when it finds no memory; the
+// toolkit's conversion for file names does not survive that.
+
 bool DataFile::exists(const wxString& path) {
-    wxLogNull quiet;
-    return !path.empty() && wxFile::Exists(path) && !wxDirExists(path);
+    struct stat status {};
+    return !path.empty() && ::stat(path.utf8_str(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
 bool DataFile::open(const wxString& path) {
-    wxLogNull quiet;
     close();
     if (path.empty()) return false;
-    return file_.Open(path, wxFile::read, wxS_DEFAULT);
+    // Opening a FIFO or a device for reading may wait for ever (for a
+    // writer, for a medium); opened without waiting, anything but a regular
+    // file is refused before it is read.
+    const int fd = ::open(path.utf8_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat status {};
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || flags < 0 ||
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return false;
+    }
+    file_.Attach(fd);
+    return true;
 }
 
 bool DataFile::seek(int64_t offset) {

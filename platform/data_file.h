@@ -18,10 +18,12 @@ public:
     DataFile(const DataFile&) = delete;
     DataFile& operator=(const DataFile&) = delete;
 
-    // True when the path names an existing regular file (not a folder).
+    // True when the path names an existing regular file (not a folder, a
+    // FIFO or a device).
     static bool exists(const wxString& path);
 
-    // Opens read-only, closing whatever was open before.
+    // Opens read-only, closing whatever was open before; false, without
+    // waiting, for anything that exists() refuses.
     bool open(const wxString& path);
     bool isOpen() const { return file_.IsOpened(); }
 

@@ -18,6 +18,13 @@ int32_t* routeLink = nullptr;
 int32_t routeCapacity = 0;
 int32_t lastRouteEntry = 0;
 RouteKind routeKind = RouteKind::None;
+uint32_t routeSerial = 0;
+
+void dropRoute() {
+    lastRouteEntry = -1;
+    routeKind = RouteKind::None;
+    ++routeSerial;
+}
 
 namespace {
 
@@ -113,8 +120,7 @@ bool appendPathToRoute(int32_t target, const SearchVariant& variant) {
 
 int32_t searchLegs(int32_t legs, float margin, float minLat, float maxLat, float minLon,
                    float maxLon) {
-    lastRouteEntry = -1;
-    routeKind = RouteKind::None;
+    dropRoute();
     allocateRouteArrays(routeCapacity + kRouteGrowth, 0);
     if (searchPoints == nullptr) return -1;
     const SearchVariant variant = wholeNetworkSearch();
@@ -127,23 +133,31 @@ int32_t searchLegs(int32_t legs, float margin, float minLat, float maxLat, float
     return lastRouteEntry;
 }
 
-int32_t searchOneToMany(int32_t pointCount) {
-    lastRouteEntry = -1;
-    routeKind = RouteKind::None;
-    if (searchPoints == nullptr || targetCosts == nullptr || targetLengths == nullptr) return -1;
+bool pathSums(int32_t target, float* minutes, float* km) {
     const SearchVariant variant = wholeNetworkSearch();
-    if (!searchFromNode(searchPoints[0], variant)) return -1;
+    if (variant.cost == nullptr || resolvePathLinks(target, variant) < 1) return false;
+    double minuteSum = 0.0;
+    double kmSum = 0.0;
+    for (const int32_t e : pathLinks) {
+        minuteSum += variant.cost[e];
+        kmSum += linkLength[e];
+    }
+    *minutes = static_cast<float>(minuteSum);
+    *km = static_cast<float>(kmSum);
+    return true;
+}
+
+int32_t searchOneToMany(int32_t pointCount) {
+    dropRoute();
+    if (searchPoints == nullptr || targetCosts == nullptr || targetLengths == nullptr) return -1;
+    if (!searchFromNode(searchPoints[0], wholeNetworkSearch())) return -1;
     for (int32_t j = 1; j < pointCount; ++j) {
-        if (resolvePathLinks(searchPoints[j], variant) < 1) return -1;
-        double minutes = 0.0;
-        double km = 0.0;
-        for (const int32_t e : pathLinks) {
-            minutes += variant.cost[e];
-            km += linkLength[e];
-        }
+        float minutes = 0.0f;
+        float km = 0.0f;
+        if (!pathSums(searchPoints[j], &minutes, &km)) return -1;
         lastRouteEntry += 1;
-        targetCosts[lastRouteEntry] = static_cast<float>(minutes);
-        targetLengths[lastRouteEntry] = static_cast<float>(km);
+        targetCosts[lastRouteEntry] = minutes;
+        targetLengths[lastRouteEntry] = km;
     }
     return lastRouteEntry;
 }

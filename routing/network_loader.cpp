@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "data_file.h"
+#include "path_search.h"
 #include "road_network.h"
 #include "routing_module.h"
 
@@ -77,17 +78,17 @@ void neutraliseOutOfRangeEntries() {
 
 void loadRoadNetwork() {
     const wxString path = dataPath + wxS("roadnet.dat");
-    if (!platform::DataFile::exists(path)) {
-        networkLoaded = 0;
-        return;
-    }
     platform::DataFile file;
     FileLayout layout;
     if (!file.open(path) || !readLayout(file, &layout)) {
         networkLoaded = 0;
         return;
     }
+    // A load refused up to here has changed nothing else. From here on the
+    // network in memory is being replaced, and a route found on it goes
+    // with it, whether the new network arrives or not.
     freeRoadNetwork();
+    dropRoute();
     allocateNodeArrays(layout.nodes);
     allocateLinkArrays(layout.links);
     if (!readColumns(file, layout.nodes, layout.links)) {

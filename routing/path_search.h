@@ -52,6 +52,14 @@ extern int32_t lastRouteEntry;
 enum class RouteKind { None, WholeNetwork, Window };
 extern RouteKind routeKind;
 
+// Changes whenever the route is dropped, so that what was learnt about one
+// route (the pair bound of its polyline) is not applied to the next.
+extern uint32_t routeSerial;
+
+// No route: what every search does first, and what a network that is
+// replaced or abandoned leaves behind.
+void dropRoute();
+
 // The two ways the network is searched: on the whole network the travel
 // time column and the first of parallel links; on a window the cost that
 // replaced the link lengths and the cheapest of parallel links.
@@ -91,6 +99,10 @@ bool routeReadable();
 int32_t searchLegs(int32_t legs, float margin, float minLat, float maxLat, float minLon,
                    float maxLon);
 int32_t searchOneToMany(int32_t pointCount);
+
+// After a whole-network run: the summed travel time and length of the path
+// to target, or false when it has none.
+bool pathSums(int32_t target, float* minutes, float* km);
 
 }  // namespace routing
 

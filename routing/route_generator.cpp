@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "OstrimMapDll.h"
+#include "export_guard.h"
 #include "network_window.h"
 #include "path_search.h"
 #include "point_snapping.h"
@@ -65,8 +66,7 @@ int32_t routeThroughPoints(float blockLat, float blockLon) {
     const PointBox box = boxOfPoints();
     float margin = firstMargin(box);
 
-    lastRouteEntry = -1;
-    routeKind = RouteKind::None;
+    dropRoute();
     const SearchLists lists(static_cast<size_t>(n), 0);
     if (!lists.allocated()) return -1;
     auto attempt = [&] {
@@ -76,13 +76,11 @@ int32_t routeThroughPoints(float blockLat, float blockLon) {
     int32_t result = attempt();
     while (result == -1 && margin < 2.0) {
         margin = static_cast<float>(static_cast<double>(margin) + 0.5);
-        lastRouteEntry = -1;
         result = attempt();
     }
     // A failed last attempt may have appended earlier legs: no route then.
     if (result < 0) {
-        lastRouteEntry = -1;
-        routeKind = RouteKind::None;
+        dropRoute();
         return -1;
     }
     return lastRouteEntry;
@@ -92,8 +90,7 @@ int32_t routeThroughPoints(float blockLat, float blockLon) {
 
 int32_t searchWindowLegs(int32_t legs, float margin, float minLon, float maxLon, float minLat,
                          float maxLat, float blockLat, float blockLon) {
-    lastRouteEntry = -1;
-    routeKind = RouteKind::None;
+    dropRoute();
     loadNetworkWindow(margin, minLon, maxLon, minLat, maxLat);
     if (networkLoaded == 0) return kNoWindowNetwork;
     setWindowLinkCosts(blockLat, blockLon);
@@ -121,26 +118,23 @@ using namespace routing;
 
 OSTRIM_EXPORT void OSTRIM_CALL addToRoutegen(double lat, double lon, const char* name) {
     (void)name;  // the caller's label for the point; nothing uses it
-    if (routePointCount >= routePointCapacity) {
-        if (routePointCapacity > std::numeric_limits<int32_t>::max() - kPointGrowth) return;
-        growRoutePointArrays(routePointCapacity + kPointGrowth, 1);
-    }
-    if (routePointCount >= routePointCapacity || routePointLongitude == nullptr) return;
-    const int32_t p = routePointCount;
-    routePointLongitude[p] = toStoredFloat(lon);
-    routePointLatitude[p] = toStoredFloat(lat);
-    // Not snapped until the next generateRoute.
-    routePointNode[p] = -1;
-    routePointLink[p] = -1;
-    routePointCount = p + 1;
+    platform::guardVoidExport([&] {
+        if (routePointCount >= routePointCapacity) {
+            if (routePointCapacity > std::numeric_limits<int32_t>::max() - kPointGrowth) return;
+            growRoutePointArrays(routePointCapacity + kPointGrowth, 1);
+        }
+        if (routePointCount >= routePointCapacity || routePointLongitude == nullptr) return;
+        const int32_t p = routePointCount;
+        routePointLongitude[p] = toStoredFloat(lon);
+        routePointLatitude[p] = toStoredFloat(lat);
+        // Not snapped until the next generateRoute.
+        routePointNode[p] = -1;
+        routePointLink[p] = -1;
+        routePointCount = p + 1;
+    });
 }
 
 OSTRIM_EXPORT int OSTRIM_CALL generateRoute(float blockLat, float blockLon) {
-    try {
-        return routeThroughPoints(blockLat, blockLon);
-    } catch (...) {
-        routeKind = RouteKind::None;
-        lastRouteEntry = -1;
-        return -1;
-    }
+    return platform::guardExport(
+        -1, [&] { return routeThroughPoints(blockLat, blockLon); }, abandonRoutingWork);
 }

@@ -7,6 +7,7 @@
 
 #include "OstrimMapDll.h"
 #include "coordinates.h"
+#include "export_guard.h"
 #include "network_window.h"
 #include "path_search.h"
 #include "point_snapping.h"
@@ -234,6 +235,16 @@ bool drawRoute(LinkShapeFiles& shapes, const RoutePlan& plan, Polyline& line, in
     return true;
 }
 
+// The last count-mode result and the route it was given for. The caller
+// sized its buffer by it: fill mode never writes more, even when the shape
+// files changed in between (rewritten, or another folder set).
+struct CountedPairs {
+    uint32_t routeSerial = 0;
+    int32_t bound = -1;
+    bool counted = false;
+};
+CountedPairs lastCount;
+
 }  // namespace
 
 void reversePairs(ShapePoint* pairs, int32_t count) {
@@ -249,36 +260,51 @@ bool closerToFirst(float px, float py, float ax, float ay, float bx, float by) {
     return pax * pax + pay * pay < pbx * pbx + pby * pby;
 }
 
-int32_t routeVectors(bool countOnly, float* out) {
-    if (!platform::DataFile::exists(dataPath + wxS("link.ind"))) return -1;
-    if (!windowRouteDrawable() || (!countOnly && out == nullptr)) return -1;
+namespace {
+
+constexpr int64_t kRoomUncounted = -1;
+
+// Count mode (out null): the bound, or -1 when there is nothing to draw.
+// Fill mode: the pairs written, at most `room`, or -1 with nothing written
+// when they do not fit or there is nothing to draw.
+int32_t countOrFill(float* out, int64_t room) {
+    if (!platform::DataFile::exists(dataPath + wxS("link.ind")) || !windowRouteDrawable()) return -1;
     platform::DataFile indexFile;
     platform::DataFile pointFile;
     LinkShapeFiles shapes(indexFile, pointFile);
     if (!shapes.open()) return -1;
     const RoutePlan plan = planRoute();
-    if (countOnly) {
+    if (out == nullptr) {
         const int64_t bound = pairBound(shapes, plan);
-        if (bound < 0 || bound > std::numeric_limits<int32_t>::max()) return -1;
-        return static_cast<int32_t>(bound);
+        return bound <= std::numeric_limits<int32_t>::max() ? static_cast<int32_t>(bound) : -1;
     }
     Polyline line;
     int64_t shapePoints = 0;
     if (!drawRoute(shapes, plan, line, &shapePoints)) return -1;
     const ShapePoints& pairs = line.pairs();
-    // The caller sized out by count mode's bound, formed from the same
-    // shapes; never write past it.
-    if (static_cast<int64_t>(pairs.size()) > shapePoints + kPairsBesideShapes) return -1;
+    // A caller that did not count this route can only have sized out by
+    // the shapes as they are now.
+    if (room == kRoomUncounted) room = shapePoints + kPairsBesideShapes;
+    if (static_cast<int64_t>(pairs.size()) > room) return -1;
     std::memcpy(out, pairs.data(), pairs.size() * sizeof(ShapePoint));
     return static_cast<int32_t>(pairs.size());
+}
+
+}  // namespace
+
+int32_t routeVectors(bool countOnly, float* out) {
+    if (countOnly) {
+        lastCount = CountedPairs{routeSerial, countOrFill(nullptr, 0), true};
+        return lastCount.bound;
+    }
+    if (out == nullptr) return -1;
+    const bool counted = lastCount.counted && lastCount.routeSerial == routeSerial;
+    if (counted && lastCount.bound < 0) return -1;
+    return countOrFill(out, counted ? lastCount.bound : kRoomUncounted);
 }
 
 }  // namespace routing
 
 OSTRIM_EXPORT int OSTRIM_CALL getRouteVectors(unsigned char countOnly, float* out) {
-    try {
-        return routing::routeVectors(countOnly != 0, out);
-    } catch (...) {
-        return -1;
-    }
+    return platform::guardExport(-1, [&] { return routing::routeVectors(countOnly != 0, out); });
 }

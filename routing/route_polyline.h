@@ -17,8 +17,9 @@ void reversePairs(ShapePoint* pairs, int32_t count);
 bool closerToFirst(float px, float py, float ax, float ay, float bx, float by);
 
 // Count mode: an upper bound of the pairs that fill mode writes. Fill
-// mode: the pairs written to out. -1, with nothing written, when there is
-// no window route or a shape on it cannot be read.
+// mode: the pairs written to out, never more than the last count-mode
+// result for this route. -1, with nothing written, when there is no window
+// route, a shape on it cannot be read or the polyline no longer fits.
 int32_t routeVectors(bool countOnly, float* out);
 
 }  // namespace routing

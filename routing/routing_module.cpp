@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "OstrimMapDll.h"
+#include "export_guard.h"
 #include "file_names.h"
 #include "heap_arrays.h"
 #include "load_order.h"
@@ -70,7 +71,17 @@ void freeRouteGenerator() {
     routeCapacity = 0;
     routePointCapacity = 0;
     routePointCount = 0;
-    routeKind = RouteKind::None;
+    dropRoute();
+}
+
+void abandonRoutingWork() noexcept {
+    dropRoute();
+    freeRoadNetwork();
+    networkLoaded = 0;
+    cellIndexFile.close();
+    cellDataFile.close();
+    linkIndexFile.close();
+    linkDataFile.close();
 }
 
 }  // namespace routing
@@ -78,20 +89,31 @@ void freeRouteGenerator() {
 using namespace routing;
 
 OSTRIM_EXPORT void OSTRIM_CALL setPath(const char* path) {
-    dataPath = platform::fromUtf8(path);
-    resetSpeedTable();
+    platform::guardVoidExport([&] {
+        // Converted in full before anything changes, so a failure leaves
+        // the old folder and speed table.
+        wxString folder = platform::fromUtf8(path);
+        dataPath.swap(folder);
+        resetSpeedTable();
+    });
 }
 
 OSTRIM_EXPORT void OSTRIM_CALL clearData(void) {
-    freeRouteGenerator();
-    freeRoadNetwork();
-    networkLoaded = 0;
+    platform::guardVoidExport([] {
+        freeRouteGenerator();
+        freeRoadNetwork();
+        networkLoaded = 0;
+    });
 }
 
 OSTRIM_EXPORT void OSTRIM_CALL setRestrictions(int value) {
-    if (value == 0 || value == 1) restrictionsFlag = value;
+    platform::guardVoidExport([&] {
+        if (value == 0 || value == 1) restrictionsFlag = value;
+    });
 }
 
 OSTRIM_EXPORT void OSTRIM_CALL setRouteMethod(int value) {
-    if (value == 0 || value == 1) routeMethod = value;
+    platform::guardVoidExport([&] {
+        if (value == 0 || value == 1) routeMethod = value;
+    });
 }

@@ -32,6 +32,10 @@ extern int32_t routePointCapacity;
 void growRoutePointArrays(int32_t capacity, unsigned char keep);
 void freeRouteGenerator();
 
+// What an export that failed part way leaves: no route, no network (it may
+// be half loaded) and no open road-data file. The added points stay.
+void abandonRoutingWork() noexcept;
+
 }  // namespace routing
 
 #endif

@@ -3,9 +3,11 @@
 #include <vector>
 
 #include "OstrimMapDll.h"
+#include "export_guard.h"
 #include "journey.h"
 #include "path_search.h"
 #include "road_network.h"
+#include "routing_module.h"
 
 namespace routing {
 
@@ -108,12 +110,15 @@ void orderStopsByInsertion(int32_t n, const float* minutes, int32_t* visitOrder)
 
 using namespace routing;
 
-OSTRIM_EXPORT int OSTRIM_CALL optimiseJRoute(int n, JourneyStop* stops) {
+namespace {
+
+int32_t orderStops(int32_t n, JourneyStop* stops) {
     if (!ensureWholeNetwork()) return -1;
     if (n < 4 || stops == nullptr) return -1;
 
+    // The searches take the n stops and their source as n + 1 points.
     const size_t count = static_cast<size_t>(n);
-    if (count > SIZE_MAX / sizeof(float) / count) return -1;
+    if (n == INT32_MAX || count > SIZE_MAX / sizeof(float) / count) return -1;
     SearchLists lists(count + 1, count);
     std::unique_ptr<float, decltype(&std::free)> matrix(
         static_cast<float*>(std::malloc(count * count * sizeof(float))), &std::free);
@@ -144,4 +149,10 @@ OSTRIM_EXPORT int OSTRIM_CALL optimiseJRoute(int n, JourneyStop* stops) {
     orderStopsByInsertion(n, matrix.get(), order.data());
     for (size_t k = 0; k < count; ++k) stops[k].visitOrder = order[k];
     return 1;
+}
+
+}  // namespace
+
+OSTRIM_EXPORT int OSTRIM_CALL optimiseJRoute(int n, JourneyStop* stops) {
+    return platform::guardExport(-1, [&] { return orderStops(n, stops); }, abandonRoutingWork);
 }

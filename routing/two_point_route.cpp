@@ -1,9 +1,11 @@
 #include <cstdlib>
 
 #include "OstrimMapDll.h"
+#include "export_guard.h"
 #include "journey.h"
 #include "path_search.h"
 #include "road_network.h"
+#include "routing_module.h"
 
 namespace routing {
 
@@ -49,7 +51,9 @@ void sumRouteDistanceTime(double* km, double* minutes) {
 
 using namespace routing;
 
-OSTRIM_EXPORT int OSTRIM_CALL generateJRoute(float lat1, float lon1, float lat2, float lon2) {
+namespace {
+
+int32_t routeBetween(float lat1, float lon1, float lat2, float lon2) {
     if (!ensureWholeNetwork()) return -1;
     SearchLists lists(2, 0);
     if (!lists.allocated()) return -1;
@@ -72,4 +76,11 @@ OSTRIM_EXPORT int OSTRIM_CALL generateJRoute(float lat1, float lon1, float lat2,
         }
     }
     return result >= 0 && lastRouteEntry >= 0 ? 1 : -1;
+}
+
+}  // namespace
+
+OSTRIM_EXPORT int OSTRIM_CALL generateJRoute(float lat1, float lon1, float lat2, float lon2) {
+    return platform::guardExport(
+        -1, [&] { return routeBetween(lat1, lon1, lat2, lon2); }, abandonRoutingWork);
 }

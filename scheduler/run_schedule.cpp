@@ -2,9 +2,11 @@
 #include <cstdlib>
 #include <vector>
 
+#include "export_guard.h"
 #include "journey.h"
 #include "path_search.h"
 #include "road_network.h"
+#include "routing_module.h"
 #include "scheduler_state.h"
 #include "truncate.h"
 
@@ -61,14 +63,14 @@ void setTravelLength(int32_t from, int32_t to, float km) { travelLengthMatrix[en
 float wrapHours(float hours) {
     if (!(hours >= 0.0f)) return 0.0f;
     if (!std::isfinite(hours)) return 0.0f;
-    // Subtracting 24 at a time is what the clock arithmetic means; a value
-    // so large that the subtraction would not end is folded at once.
-    if (hours > 24.0f * 100000.0f) {
-        const float folded = std::fmod(hours, 24.0f);
-        return folded == 0.0f ? 24.0f : folded;
-    }
-    while (hours > 24.0f) hours -= 24.0f;
-    return hours;
+    if (hours <= 24.0f) return hours;
+    // What subtracting 24 until at most 24 is left gives, at once. Below
+    // 2^27, where 24 is a whole multiple of the spacing of floats, every
+    // such subtraction is exact: the loop ends on the exact remainder,
+    // reached as 24 rather than 0, and that is what fmod gives for every
+    // value.
+    const float folded = std::fmod(hours, 24.0f);
+    return folded == 0.0f ? 24.0f : folded;
 }
 
 int32_t hoursToClock(float hours) {
@@ -95,21 +97,20 @@ void buildTravelMatrices() {
             nodes.push_back(node);
         }
     }
-    const int32_t m = static_cast<int32_t>(points.size());
-    if (m == 0) return;
-    const routing::SearchLists lists(static_cast<size_t>(m) + 1, static_cast<size_t>(m));
-    if (lists.allocated()) {
-        for (int32_t k = 0; k < m; ++k) routing::searchPoints[k + 1] = nodes[k];
-        routing::NodeBox box;
-        for (int32_t node : nodes) box.add(node);
-        for (int32_t k = 0; k < m; ++k) {
-            routing::prepareSearchLabels(box.minLat, box.maxLat, box.minLon, box.maxLon, 0.2);
-            routing::searchPoints[0] = routing::searchPoints[k + 1];
-            if (routing::searchOneToMany(m + 1) != m - 1) continue;
-            for (int32_t t = 0; t < m; ++t) {
-                setTravelTime(points[k], points[t], routing::targetCosts[t]);
-                setTravelLength(points[k], points[t], routing::targetLengths[t]);
-            }
+    routing::NodeBox box;
+    for (int32_t node : nodes) box.add(node);
+    // One search per source; each target then has its path or keeps "no
+    // path", so one point that cannot be reached costs only its own
+    // entries. A search that fails (queue full) leaves its row as it is.
+    for (size_t k = 0; k < nodes.size(); ++k) {
+        routing::prepareSearchLabels(box.minLat, box.maxLat, box.minLon, box.maxLon, 0.2);
+        if (!routing::searchFromNode(nodes[k])) continue;
+        for (size_t t = 0; t < nodes.size(); ++t) {
+            float minutes = 0.0f;
+            float km = 0.0f;
+            if (!routing::pathSums(nodes[t], &minutes, &km)) continue;
+            setTravelTime(points[k], points[t], minutes);
+            setTravelLength(points[k], points[t], km);
         }
     }
 }
@@ -118,8 +119,10 @@ void buildTravelMatrices() {
 
 using namespace scheduler;
 
-OSTRIM_EXPORT int OSTRIM_CALL runSchedule(int nVisits, ScheduleVisit* visits, int nTours, ScheduleTour* tours,
-                                          int nSites, ScheduleSite* sites) {
+namespace {
+
+int32_t scheduleVisits(int32_t nVisits, ScheduleVisit* visits, int32_t nTours, ScheduleTour* tours, int32_t nSites,
+                       ScheduleSite* sites) {
     // An array that is not there holds no records.
     currentVisits = visits;
     currentTours = tours;
@@ -191,4 +194,18 @@ OSTRIM_EXPORT int OSTRIM_CALL runSchedule(int nVisits, ScheduleVisit* visits, in
     releaseMatrices();
     clearData();
     return 0;
+}
+
+}  // namespace
+
+OSTRIM_EXPORT int OSTRIM_CALL runSchedule(int nVisits, ScheduleVisit* visits, int nTours, ScheduleTour* tours,
+                                          int nSites, ScheduleSite* sites) {
+    // A run that cannot complete gives the code of a run without a network,
+    // with neither matrices nor network left behind.
+    return platform::guardExport(
+        4, [&] { return scheduleVisits(nVisits, visits, nTours, tours, nSites, sites); },
+        [] {
+            releaseMatrices();
+            routing::abandonRoutingWork();
+        });
 }

@@ -1,5 +1,6 @@
 // Greedy dispatch of visits to one tour, trip by trip.
 #include <algorithm>
+#include <cstdint>
 #include <vector>
 
 #include "scheduler_state.h"
@@ -14,6 +15,13 @@ constexpr float kLeastSpareMinutes = 5.0f;
 
 bool anyEquals(const int32_t* list, int count, int32_t value) {
     return std::find(list, list + count, value) != list + count;
+}
+
+// The spare minutes a trip starts with. The caller's fields may be any
+// int32, so the difference is formed in 64 bits and held within int32.
+float tripBudget(const ScheduleTour& tour) {
+    const int64_t budget = int64_t{std::min(tour.tripMinutes, tour.remainingMinutes)} - tour.tripStartMinutes;
+    return static_cast<float>(std::clamp<int64_t>(budget, INT32_MIN, INT32_MAX));
 }
 
 bool amountFits(float amount, float limit, float running) {
@@ -67,7 +75,7 @@ void scheduleTour(int32_t tourIndex) {
         tour.runningB = tour.startB;
         int32_t current = startPoint;
         float length = 0.0f;
-        float left = static_cast<float>(std::min(tour.tripMinutes, tour.remainingMinutes) - tour.tripStartMinutes);
+        float left = tripBudget(tour);
         // The visits this trip holds, kept by the trip itself so that other
         // tours sharing its id cannot crowd into it.
         std::vector<int32_t> tripVisits;
@@ -117,7 +125,7 @@ void scheduleTour(int32_t tourIndex) {
             }
 
             // Timing walk over the trip in position order.
-            float budget = static_cast<float>(std::min(tour.tripMinutes, tour.remainingMinutes) - tour.tripStartMinutes);
+            float budget = tripBudget(tour);
             int32_t prev = startPoint;
             length = 0.0f;
             WalkedLeg lastLeg;

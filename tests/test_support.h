@@ -2,10 +2,12 @@
 #ifndef OSTRIM_TEST_SUPPORT_H
 #define OSTRIM_TEST_SUPPORT_H
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 class ScratchFolder {
@@ -31,5 +33,25 @@ public:
 private:
     std::string path_;
 };
+
+// Runs body in a child process that the time limit ends. Returns the low
+// byte of body's result (-1 gives 255), or -1000 when the child did not
+// exit by itself (a crash, a hang). The child never returns into the
+// test's frames, not even by an exception.
+inline int runInChild(const std::function<int()>& body, unsigned timeLimitSeconds = 20) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::alarm(timeLimitSeconds);
+        int result = 254;
+        try {
+            result = body() & 0xff;
+        } catch (...) {
+        }
+        ::_exit(result);
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1000;
+    return WEXITSTATUS(status);
+}
 
 #endif

@@ -24,7 +24,8 @@ protected:
         city.columns = 30;
         city.northLatitude = -33.8505;
         city.westLongitude = 151.2005;
-        ASSERT_TRUE(writers::writeNetworkFiles(folder.path(), writers::makeGridCity(city)));
+        model = writers::makeGridCity(city);
+        ASSERT_TRUE(writers::writeNetworkFiles(folder.path(), model));
     }
     void TearDown() override {
         if (clearDataFn != nullptr) clearDataFn();
@@ -41,6 +42,7 @@ protected:
 
     LibraryHandle library;
     ScratchFolder folder;
+    writers::NetworkModel model;
     decltype(&setPath) setPathFn = nullptr;
     decltype(&clearData) clearDataFn = nullptr;
     decltype(&addToRoutegen) addFn = nullptr;
@@ -92,4 +94,37 @@ TEST_F(RouteExports, NothingToRouteOrDrawGivesMinusOne) {
     clearDataFn();
     EXPECT_EQ(vectorsFn(1, nullptr), -1);
     EXPECT_EQ(generateFn(0.0f, 0.0f), -1);  // the points went with clearData
+}
+
+TEST_F(RouteExports, FillWritesNoMorePairsThanTheCountSaid) {
+    // The same roads with every shape drawn through twenty more points.
+    writers::NetworkModel grown = model;
+    for (writers::ShapePoints& shape : grown.shapes) {
+        const std::array<float, 2> first = shape.front();
+        shape.insert(shape.begin() + 1, 20, first);
+    }
+    ScratchFolder other;
+    ASSERT_TRUE(writers::writeLinkShapes(other.path(), grown));
+    for (const bool inPlace : {true, false}) {
+        setPathFn(folder.path().c_str());
+        addFn(-33.8525, 151.2025, "a");
+        addFn(-33.8705, 151.2305, "b");
+        ASSERT_GE(generateFn(0.0f, 0.0f), 0);
+        const int bound = vectorsFn(1, nullptr);
+        ASSERT_GT(bound, 0);
+        if (inPlace) {
+            ASSERT_TRUE(writers::writeLinkShapes(folder.path(), grown));
+        } else {
+            setPathFn(other.path().c_str());
+        }
+        std::vector<float> buffer(2 * static_cast<size_t>(bound) + 16, 7.0f);
+        EXPECT_EQ(vectorsFn(0, buffer.data()), -1) << (inPlace ? "rewritten" : "other folder");
+        EXPECT_EQ(buffer, std::vector<float>(buffer.size(), 7.0f)) << (inPlace ? "rewritten" : "other folder");
+        // Counted again, the polyline fits what the count now says.
+        const int regrown = vectorsFn(1, nullptr);
+        buffer.assign(2 * static_cast<size_t>(regrown), 0.0f);
+        EXPECT_GT(vectorsFn(0, buffer.data()), bound);
+        ASSERT_TRUE(writers::writeLinkShapes(folder.path(), model));
+        clearDataFn();
+    }
 }

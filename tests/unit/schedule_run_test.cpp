@@ -83,8 +83,24 @@ TEST(ScheduleSettings, ClockFolding) {
     EXPECT_EQ(wrapHours(48.0f), 24.0f);
     EXPECT_EQ(wrapHours(48.5f), 0.5f);
     EXPECT_EQ(wrapHours(std::numeric_limits<float>::quiet_NaN()), 0.0f);
-    EXPECT_LE(wrapHours(1e30f), 24.0f);
     EXPECT_EQ(wrapHours(std::numeric_limits<float>::infinity()), 0.0f);
+    // Folded at once, it gives what subtracting 24 at a time gives: the
+    // loop itself where it is exact, the exact remainder (24 for 0) where
+    // it would not end.
+    auto byLoop = [](float h) {
+        while (h > 24.0f) h -= 24.0f;
+        return h;
+    };
+    for (float h = 0.001f; h < 4194304.0f; h *= 1.01f) {
+        const float multiple = 24.0f * std::round(h / 24.0f);
+        for (float x : {h, multiple, std::nextafter(multiple, 0.0f), std::nextafter(multiple, 1e9f)}) {
+            ASSERT_EQ(wrapHours(x), byLoop(x)) << x;
+        }
+    }
+    for (float x : {std::numeric_limits<float>::max(), 1e30f, 16777216.0f * 24.0f + 16.0f, 3.0e9f}) {
+        const double rest = std::fmod(static_cast<double>(x), 24.0);
+        EXPECT_EQ(wrapHours(x), rest == 0.0 ? 24.0f : static_cast<float>(rest)) << x;
+    }
     EXPECT_EQ(hoursToClock(25.5f), 2530);
     EXPECT_EQ(hoursToClock(8.25f), 815);
 }
