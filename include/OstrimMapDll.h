@@ -96,8 +96,10 @@ OSTRIM_EXPORT int OSTRIM_CALL generateRoute(float blockLat, float blockLon);
  * (positive south of the equator); negate it back for the position.
  * Returns -1 and writes nothing when there is no such route (none found,
  * or released by clearData or by a call that loads the whole network),
- * when "link.ind" or "link.dat" cannot be read, or when out is null in
- * fill mode. The route is not changed: repeated calls agree. */
+ * when "link.ind" or "link.dat" cannot be read, when out is null in fill
+ * mode, or when the polyline no longer fits the count last returned for
+ * this route (the shape files changed in between). The route is not
+ * changed: repeated calls agree. */
 OSTRIM_EXPORT int OSTRIM_CALL getRouteVectors(unsigned char countOnly, float* out);
 
 /* ==== Two-point routes and stop ordering ================================
@@ -289,7 +291,8 @@ typedef enum RunScheduleResult {
     scheduleNoParameters = 1, /* setScheduleParameters was never called; nothing changed */
     scheduleNoStartSite = 2,  /* a tour's siteId matches no site (or there is no site) */
     scheduleNoEndSite = 3,    /* a tour's non-negative endSiteId matches no site */
-    scheduleNoNetwork = 4     /* "roadnet.dat" missing or unreadable, or too many points */
+    scheduleNoNetwork = 4     /* "roadnet.dat" missing or unreadable, too many points, or
+                                 memory ran out before the dispatch completed */
 } RunScheduleResult;
 
 /* Dispatches the visits to the tours. Reloads the whole network (at
@@ -304,7 +307,8 @@ typedef enum RunScheduleResult {
  * over gives its last visit back; the next trip starts on a whole hour,
  * until the tour's minutes are used or a trip takes nothing. Suitable:
  * available is 1, type among visitTypes, tour id in allowedTours, a
- * required attribute offered, amounts within the limits. Counts below 1
+ * required attribute offered, amounts within the limits; a visit that no
+ * road joins to where the tour stands is never taken. Counts below 1
  * or null arrays count as no records. Returns a RunScheduleResult; on 2
  * and 3 the tours before the failing one, on 4 all tours, have their
  * startTime in hours already. On 0 it ends with clearData (points, route
@@ -361,7 +365,8 @@ typedef enum CreateMapResult {
     mapLayerMissing = 3, /* the layer's files are missing or unusable */
     mapNotSaved = 4,     /* createMap: the image file was not written */
     mapViewOutside = 5,  /* the view leaves the layer image, or all of it is white */
-    mapNoBitmap = 6      /* no image of that size: below 1, or over 1 GiB of pixels */
+    mapNoBitmap = 6      /* no image of that size (below 1, or over 1 GiB of pixels), or
+                            the render could not complete for want of memory */
 } CreateMapResult;
 
 /* Renders a view of one city map layer and saves it as a 24-bit image to
