@@ -3,7 +3,11 @@
 #ifndef OSTRIM_BENCH_SUPPORT_H
 #define OSTRIM_BENCH_SUPPORT_H
 
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "network_model.h"
 
@@ -14,5 +18,22 @@ const writers::NetworkModel& largeNetworkModel();
 
 // A folder of its own for a benchmark's files, removed at exit.
 std::string benchScratchFolder(const std::string& name);
+
+// Tiles coded by the library's coder and, for comparison, by zlib at its
+// best compression from the same 4096 bytes.
+struct CodedTiles {
+    std::vector<std::vector<uint8_t>> coded;
+    std::vector<std::vector<uint8_t>> zlib;
+    size_t codedBytes = 0;
+    size_t zlibBytes = 0;
+
+    void add(std::vector<uint8_t> codedTile, const std::vector<uint8_t>& tile);
+};
+
+// Inflates every zlib tile once.
+void inflateTiles(const CodedTiles& tiles);
+
+// Bytes decoded per second and the coded sizes both ways.
+void reportTileSizes(benchmark::State& state, const CodedTiles& tiles);
 
 #endif
