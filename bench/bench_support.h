@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "network_model.h"
+#include "tile_codec.h"
 
 // A grid city of at least 300,000 nodes and 750,000 links, written as
 // "roadnet.dat" into the folder returned (ending with '/').
@@ -30,10 +31,21 @@ struct CodedTiles {
     void add(std::vector<uint8_t> codedTile, const std::vector<uint8_t>& tile);
 };
 
-// Inflates every zlib tile once.
-void inflateTiles(const CodedTiles& tiles);
+// Inflates every zlib tile once an iteration.
+void inflateTiles(benchmark::State& state, const CodedTiles& tiles);
 
 // Bytes decoded per second and the coded sizes both ways.
 void reportTileSizes(benchmark::State& state, const CodedTiles& tiles);
+
+// Decodes every coded tile once an iteration: decode(decoder, coded, tile).
+template <typename Decode>
+void decodeTiles(benchmark::State& state, const CodedTiles& tiles, Decode decode) {
+    const imagery::OwnedTileDecoder decoder = imagery::newTileDecoder();
+    std::vector<uint8_t> tile(imagery::kTileBytes);
+    for (auto _ : state) {
+        for (const std::vector<uint8_t>& coded : tiles.coded) benchmark::DoNotOptimize(decode(*decoder, coded, tile.data()));
+    }
+    reportTileSizes(state, tiles);
+}
 
 #endif

@@ -61,23 +61,14 @@ const CodedTiles& largeLayerTiles() {
 }
 
 void BM_DecodeLayerTiles(benchmark::State& state) {
-    const CodedTiles& tiles = largeLayerTiles();
-    const imagery::OwnedTileDecoder decoder = imagery::newTileDecoder();
-    std::vector<uint8_t> tile(imagery::kTileBytes);
-    for (auto _ : state) {
-        for (const auto& coded : tiles.coded) {
-            benchmark::DoNotOptimize(
-                imagery::decodeLayerTile(*decoder, coded.data(), static_cast<uint32_t>(coded.size()), tile.data()));
-        }
-    }
-    reportTileSizes(state, tiles);
+    decodeTiles(state, largeLayerTiles(), [](imagery::TileDecoder& decoder, const std::vector<uint8_t>& coded, uint8_t* tile) {
+        return imagery::decodeLayerTile(decoder, coded.data(), static_cast<uint32_t>(coded.size()), tile);
+    });
 }
 BENCHMARK(BM_DecodeLayerTiles)->Unit(benchmark::kMillisecond);
 
 void BM_InflateSameTilesWithZlib(benchmark::State& state) {
-    const CodedTiles& tiles = largeLayerTiles();
-    for (auto _ : state) inflateTiles(tiles);
-    reportTileSizes(state, tiles);
+    inflateTiles(state, largeLayerTiles());
 }
 BENCHMARK(BM_InflateSameTilesWithZlib)->Unit(benchmark::kMillisecond);
 
@@ -136,13 +127,18 @@ BENCHMARK(BM_CreateMapPng)->Unit(benchmark::kMillisecond);
 void BM_CreateMapBmp(benchmark::State& state) { createMapBenchmark(state, "BMP", "view.bmp"); }
 BENCHMARK(BM_CreateMapBmp)->Unit(benchmark::kMillisecond);
 
+// The 1024 x 768 view handed out as a bitmap.
+bool renderView(const RenderFixture& f) {
+    double lon1 = f.lon1, lat1 = f.lat1, lon2 = f.lon2, lat2 = f.lat2;
+    int width = 1024, height = 768;
+    HBITMAP bitmap = nullptr;
+    return createMapHBMP(f.folder.c_str(), 1003, &lon1, &lat1, &lon2, &lat2, &width, &height, &bitmap) == mapOk;
+}
+
 void BM_CreateMapHandle(benchmark::State& state) {
     const RenderFixture& f = renderFixture();
     for (auto _ : state) {
-        double lon1 = f.lon1, lat1 = f.lat1, lon2 = f.lon2, lat2 = f.lat2;
-        int width = 1024, height = 768;
-        HBITMAP bitmap = nullptr;
-        if (createMapHBMP(f.folder.c_str(), 1003, &lon1, &lat1, &lon2, &lat2, &width, &height, &bitmap) != mapOk) {
+        if (!renderView(f)) {
             state.SkipWithError("createMapHBMP failed");
             break;
         }
@@ -154,10 +150,7 @@ BENCHMARK(BM_CreateMapHandle)->Unit(benchmark::kMillisecond);
 // found from where that render placed its origin.
 void BM_InflateViewTilesWithZlib(benchmark::State& state) {
     const RenderFixture& f = renderFixture();
-    double lon1 = f.lon1, lat1 = f.lat1, lon2 = f.lon2, lat2 = f.lat2;
-    int width = 1024, height = 768;
-    HBITMAP bitmap = nullptr;
-    if (createMapHBMP(f.folder.c_str(), 1003, &lon1, &lat1, &lon2, &lat2, &width, &height, &bitmap) != mapOk) {
+    if (!renderView(f)) {
         state.SkipWithError("createMapHBMP failed");
         return;
     }
@@ -166,14 +159,13 @@ void BM_InflateViewTilesWithZlib(benchmark::State& state) {
     const int c0 = (imagery::viewOriginX >> shift) / 64;
     const int r0 = (imagery::viewOriginY >> shift) / 64;
     CodedTiles tiles;
-    for (int c = 0; c < (width + 63) / 64; ++c) {
-        for (int r = 0; r < (height + 63) / 64; ++r) {
+    for (int c = 0; c < 1024 / 64; ++c) {
+        for (int r = 0; r < 768 / 64; ++r) {
             const std::vector<uint8_t> tile = poolTile(f, level, c0 + c, r0 + r);
             tiles.add(writers::encodeLayerTile(tile), tile);
         }
     }
-    for (auto _ : state) inflateTiles(tiles);
-    reportTileSizes(state, tiles);
+    inflateTiles(state, tiles);
 }
 BENCHMARK(BM_InflateViewTilesWithZlib)->Unit(benchmark::kMillisecond);
 

@@ -56,23 +56,14 @@ const CodedTiles& sheetTiles() {
 }
 
 void BM_DecodeSheetTiles(benchmark::State& state) {
-    const CodedTiles& tiles = sheetTiles();
-    const imagery::OwnedTileDecoder decoder = imagery::newTileDecoder();
-    std::vector<uint8_t> tile(imagery::kTileBytes);
-    for (auto _ : state) {
-        for (const auto& coded : tiles.coded) {
-            benchmark::DoNotOptimize(imagery::huffmanDecode(*decoder, coded.data(), static_cast<uint32_t>(coded.size()),
-                                                            tile.data(), imagery::kTileBytes));
-        }
-    }
-    reportTileSizes(state, tiles);
+    decodeTiles(state, sheetTiles(), [](imagery::TileDecoder& decoder, const std::vector<uint8_t>& coded, uint8_t* tile) {
+        return imagery::huffmanDecode(decoder, coded.data(), static_cast<uint32_t>(coded.size()), tile, imagery::kTileBytes);
+    });
 }
 BENCHMARK(BM_DecodeSheetTiles)->Unit(benchmark::kMillisecond);
 
 void BM_InflateSameSheetTilesWithZlib(benchmark::State& state) {
-    const CodedTiles& tiles = sheetTiles();
-    for (auto _ : state) inflateTiles(tiles);
-    reportTileSizes(state, tiles);
+    inflateTiles(state, sheetTiles());
 }
 BENCHMARK(BM_InflateSameSheetTilesWithZlib)->Unit(benchmark::kMillisecond);
 
