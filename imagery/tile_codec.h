@@ -47,8 +47,9 @@ constexpr uint32_t kMultiLookupBits = 7;
 struct TileDecoder {
     // Set when the last decode stopped on a damaged stream.
     bool damaged;
-    // Working memory of one stream; what it holds between decodes is never
-    // read.
+    // The codes and lookups of a stream. The lookups serve the next stream
+    // too when it starts with the same table (below); everything else is
+    // set up afresh for each stream.
     uint16_t symbols[257];
     uint16_t lengths[257];
     uint32_t codeTops[257];   // the first (up to 32) bits of each code

@@ -400,8 +400,8 @@ TEST(TileCodecRoundTrip, LayerAndSheetTiles) {
 }
 
 // ---- The table-driven decoder against the tree walk -------------------------
-// Streams of either kind follow one another on each decoder, so that a
-// table kept from one stream is held against the next.
+// Cut and flipped copies of a stream follow one another on each decoder,
+// so the table it keeps from one stream is held against the next.
 
 TEST(TileCodecReference, AgreesOnValidStreams) {
     std::mt19937 random(21);
