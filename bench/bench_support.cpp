@@ -1,6 +1,7 @@
 #include "bench_support.h"
 
 #include <unistd.h>
+#include <zlib.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -58,4 +59,33 @@ const std::string& largeNetworkFolder() {
         return path;
     }();
     return folder;
+}
+
+void CodedTiles::add(std::vector<uint8_t> codedTile, const std::vector<uint8_t>& tile) {
+    uLongf size = compressBound(static_cast<uLong>(tile.size()));
+    std::vector<uint8_t> packed(size);
+    compress2(packed.data(), &size, tile.data(), static_cast<uLong>(tile.size()), Z_BEST_COMPRESSION);
+    packed.resize(size);
+    codedBytes += codedTile.size();
+    zlibBytes += packed.size();
+    coded.push_back(std::move(codedTile));
+    zlib.push_back(std::move(packed));
+}
+
+void inflateTiles(benchmark::State& state, const CodedTiles& tiles) {
+    uint8_t tile[4096];
+    for (auto _ : state) {
+        for (const auto& packed : tiles.zlib) {
+            uLongf size = sizeof tile;
+            benchmark::DoNotOptimize(uncompress(tile, &size, packed.data(), static_cast<uLong>(packed.size())));
+        }
+    }
+    reportTileSizes(state, tiles);
+}
+
+void reportTileSizes(benchmark::State& state, const CodedTiles& tiles) {
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * 4096 * static_cast<int64_t>(tiles.coded.size()));
+    state.counters["tiles"] = static_cast<double>(tiles.coded.size());
+    state.counters["codedBytes"] = static_cast<double>(tiles.codedBytes);
+    state.counters["zlibBytes"] = static_cast<double>(tiles.zlibBytes);
 }

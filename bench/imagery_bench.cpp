@@ -1,7 +1,6 @@
 // Layer tile decoding beside zlib on the same tiles, and whole render
-// requests of a 1024 by 768 view.
+// requests of a 1024 by 768 view beside zlib inflating that view's tiles.
 #include <benchmark/benchmark.h>
-#include <zlib.h>
 
 #include <cmath>
 #include <filesystem>
@@ -10,7 +9,10 @@
 #include <vector>
 
 #include "OstrimMapDll.h"
+#include "bench_support.h"
 #include "coordinates.h"
+#include "layer_render.h"
+#include "layer_store.h"
 #include "layer_writer.h"
 #include "tile_codec.h"
 #include "tile_encoder.h"
@@ -44,68 +46,29 @@ std::vector<uint8_t> mapLikeTile(std::mt19937& random) {
     return tile;
 }
 
-struct TileSet {
-    std::vector<std::vector<uint8_t>> raw;
-    std::vector<std::vector<uint8_t>> coded;
-    std::vector<std::vector<uint8_t>> zlib;
-    size_t codedBytes = 0;
-    size_t zlibBytes = 0;
-};
-
 // The tiles of a layer 4096 pixels square at full resolution.
-const TileSet& largeLayerTiles() {
-    static const TileSet tiles = [] {
-        TileSet set;
+const CodedTiles& largeLayerTiles() {
+    static const CodedTiles tiles = [] {
+        CodedTiles set;
         std::mt19937 random(7);
         for (int i = 0; i < 4096; ++i) {
-            set.raw.push_back(mapLikeTile(random));
-            set.coded.push_back(writers::encodeLayerTile(set.raw.back()));
-            uLongf size = compressBound(4096);
-            std::vector<uint8_t> packed(size);
-            compress2(packed.data(), &size, set.raw.back().data(), 4096, Z_BEST_COMPRESSION);
-            packed.resize(size);
-            set.zlib.push_back(packed);
-            set.codedBytes += set.coded.back().size();
-            set.zlibBytes += packed.size();
+            const std::vector<uint8_t> tile = mapLikeTile(random);
+            set.add(writers::encodeLayerTile(tile), tile);
         }
         return set;
     }();
     return tiles;
 }
 
-void reportSizes(benchmark::State& state, const TileSet& tiles) {
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * 4096 * static_cast<int64_t>(tiles.raw.size()));
-    state.counters["tiles"] = static_cast<double>(tiles.raw.size());
-    state.counters["codedBytes"] = static_cast<double>(tiles.codedBytes);
-    state.counters["zlibBytes"] = static_cast<double>(tiles.zlibBytes);
-    state.counters["codedPerZlib"] = static_cast<double>(tiles.codedBytes) / static_cast<double>(tiles.zlibBytes);
-}
-
 void BM_DecodeLayerTiles(benchmark::State& state) {
-    const TileSet& tiles = largeLayerTiles();
-    std::vector<uint8_t> runs(imagery::kRunStreamBytes);
-    std::vector<uint8_t> tile(imagery::kTileBytes);
-    for (auto _ : state) {
-        for (const auto& coded : tiles.coded) {
-            const uint32_t n = imagery::huffmanDecode(coded.data(), static_cast<uint32_t>(coded.size()), runs.data(),
-                                                      imagery::kRunStreamBytes);
-            benchmark::DoNotOptimize(imagery::rleDecode(runs.data(), n, tile.data(), imagery::kTileBytes));
-        }
-    }
-    reportSizes(state, tiles);
+    decodeTiles(state, largeLayerTiles(), [](imagery::TileDecoder& decoder, const std::vector<uint8_t>& coded, uint8_t* tile) {
+        return imagery::decodeLayerTile(decoder, coded.data(), static_cast<uint32_t>(coded.size()), tile);
+    });
 }
 BENCHMARK(BM_DecodeLayerTiles)->Unit(benchmark::kMillisecond);
 
 void BM_InflateSameTilesWithZlib(benchmark::State& state) {
-    const TileSet& tiles = largeLayerTiles();
-    std::vector<uint8_t> tile(4096);
-    for (auto _ : state) {
-        for (const auto& packed : tiles.zlib) {
-            uLongf size = 4096;
-            benchmark::DoNotOptimize(uncompress(tile.data(), &size, packed.data(), packed.size()));
-        }
-    }
-    reportSizes(state, tiles);
+    inflateTiles(state, largeLayerTiles());
 }
 BENCHMARK(BM_InflateSameTilesWithZlib)->Unit(benchmark::kMillisecond);
 
@@ -114,7 +77,12 @@ BENCHMARK(BM_InflateSameTilesWithZlib)->Unit(benchmark::kMillisecond);
 struct RenderFixture {
     std::string folder;
     double lon1 = 0, lat1 = 0, lon2 = 0, lat2 = 0;
+    std::vector<std::vector<uint8_t>> pool;
 };
+
+std::vector<uint8_t> poolTile(const RenderFixture& f, int level, int column, int row) {
+    return f.pool[static_cast<size_t>(level * 977 + column * 31 + row * 7) % f.pool.size()];
+}
 
 const RenderFixture& renderFixture() {
     static const RenderFixture fixture = [] {
@@ -126,11 +94,10 @@ const RenderFixture& renderFixture() {
         const writers::LayerGeometry geometry{static_cast<int32_t>(easting) - 4096,
                                               static_cast<int32_t>(northing) - 4096, 4096, 4096};
         std::mt19937 random(11);
-        std::vector<std::vector<uint8_t>> pool;
-        for (int i = 0; i < 512; ++i) pool.push_back(mapLikeTile(random));
+        for (int i = 0; i < 512; ++i) f.pool.push_back(mapLikeTile(random));
         writers::writeLayer(f.folder + "DARWIN/", 1,
                             writers::buildLayer(geometry, [&](int level, int column, int row) {
-                                return pool[static_cast<size_t>(level * 977 + column * 31 + row * 7) % pool.size()];
+                                return poolTile(f, level, column, row);
                             }));
         // A 2048 by 1536 metre view: level 4 at 2 m per pixel.
         routing::gridToGeographic(easting - 1000, northing + 700, &f.lat1, &f.lon1, zone, 1);
@@ -160,18 +127,46 @@ BENCHMARK(BM_CreateMapPng)->Unit(benchmark::kMillisecond);
 void BM_CreateMapBmp(benchmark::State& state) { createMapBenchmark(state, "BMP", "view.bmp"); }
 BENCHMARK(BM_CreateMapBmp)->Unit(benchmark::kMillisecond);
 
+// The 1024 x 768 view handed out as a bitmap.
+bool renderView(const RenderFixture& f) {
+    double lon1 = f.lon1, lat1 = f.lat1, lon2 = f.lon2, lat2 = f.lat2;
+    int width = 1024, height = 768;
+    HBITMAP bitmap = nullptr;
+    return createMapHBMP(f.folder.c_str(), 1003, &lon1, &lat1, &lon2, &lat2, &width, &height, &bitmap) == mapOk;
+}
+
 void BM_CreateMapHandle(benchmark::State& state) {
     const RenderFixture& f = renderFixture();
     for (auto _ : state) {
-        double lon1 = f.lon1, lat1 = f.lat1, lon2 = f.lon2, lat2 = f.lat2;
-        int width = 1024, height = 768;
-        HBITMAP bitmap = nullptr;
-        if (createMapHBMP(f.folder.c_str(), 1003, &lon1, &lat1, &lon2, &lat2, &width, &height, &bitmap) != mapOk) {
+        if (!renderView(f)) {
             state.SkipWithError("createMapHBMP failed");
             break;
         }
     }
 }
 BENCHMARK(BM_CreateMapHandle)->Unit(benchmark::kMillisecond);
+
+// zlib inflating the very tiles that the view of BM_CreateMapHandle shows,
+// found from where that render placed its origin.
+void BM_InflateViewTilesWithZlib(benchmark::State& state) {
+    const RenderFixture& f = renderFixture();
+    if (!renderView(f)) {
+        state.SkipWithError("createMapHBMP failed");
+        return;
+    }
+    const int level = imagery::currentLevel;
+    const int shift = imagery::kFullResolutionLevel - level;
+    const int c0 = (imagery::viewOriginX >> shift) / 64;
+    const int r0 = (imagery::viewOriginY >> shift) / 64;
+    CodedTiles tiles;
+    for (int c = 0; c < 1024 / 64; ++c) {
+        for (int r = 0; r < 768 / 64; ++r) {
+            const std::vector<uint8_t> tile = poolTile(f, level, c0 + c, r0 + r);
+            tiles.add(writers::encodeLayerTile(tile), tile);
+        }
+    }
+    inflateTiles(state, tiles);
+}
+BENCHMARK(BM_InflateViewTilesWithZlib)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -5,6 +5,9 @@
 // working raster that a full 0.1 m raster would have needed.
 #include <benchmark/benchmark.h>
 
+#include <malloc.h>
+
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -16,6 +19,9 @@
 #include "bench_support.h"
 #include "sheet_composer.h"
 #include "sheet_writer.h"
+#include "task_workers.h"
+#include "tile_codec.h"
+#include "tile_encoder.h"
 
 namespace {
 
@@ -31,6 +37,35 @@ uint8_t streetPixel(int32_t px, int32_t py) {
     if (x < 120 || y < 120) return (x >= 10 && x < 110) || (y >= 10 && y < 110) ? 2 : 1;
     return (x / 64 + y / 64) % 7 == 0 ? 3 : 0;  // a park here and there
 }
+
+// The tiles of one sheet of streets, 3968 pixels square.
+const CodedTiles& sheetTiles() {
+    static const CodedTiles tiles = [] {
+        CodedTiles set;
+        std::vector<uint8_t> tile(4096);
+        for (int32_t column = 0; column < 62; ++column) {
+            for (int32_t row = 0; row < 62; ++row) {
+                for (int32_t y = 0; y < 64; ++y)
+                    for (int32_t x = 0; x < 64; ++x) tile[y * 64 + x] = streetPixel(64 * column + x, 64 * row + y);
+                set.add(writers::encodeSheetTile(tile), tile);
+            }
+        }
+        return set;
+    }();
+    return tiles;
+}
+
+void BM_DecodeSheetTiles(benchmark::State& state) {
+    decodeTiles(state, sheetTiles(), [](imagery::TileDecoder& decoder, const std::vector<uint8_t>& coded, uint8_t* tile) {
+        return imagery::huffmanDecode(decoder, coded.data(), static_cast<uint32_t>(coded.size()), tile, imagery::kTileBytes);
+    });
+}
+BENCHMARK(BM_DecodeSheetTiles)->Unit(benchmark::kMillisecond);
+
+void BM_InflateSameSheetTilesWithZlib(benchmark::State& state) {
+    inflateTiles(state, sheetTiles());
+}
+BENCHMARK(BM_InflateSameSheetTilesWithZlib)->Unit(benchmark::kMillisecond);
 
 // One sheet of 4000 x 4000 pixels, linked under every name of a 7 x 5 grid
 // of 400 m sheets in every zoom folder.
@@ -74,31 +109,65 @@ long statusKilobytes(const char* field) {
     return -1;
 }
 
+// Resets the peak resident size to the present one, after handing the
+// memory that the set-up freed back to the system, so that what the calls
+// take afterwards shows as growth.
+long restartPeak() {
+    malloc_trim(0);
+    std::ofstream("/proc/self/clear_refs") << "5";
+    return statusKilobytes("VmHWM:");
+}
+
+void reportGetMap(benchmark::State& state, int result, long before, float zoomAsked, unsigned workers) {
+    const long peak = statusKilobytes("VmHWM:");
+    imagery::SheetView view;
+    imagery::planSheetView(kWidth, kHeight, zoomAsked, kLatitude, kLongitude, &view);
+    const double z10 = view.z10;
+    state.counters["result"] = result;
+    state.counters["workers"] = workers;
+    state.counters["output_MB"] = kWidth * kHeight / 1e6;
+    state.counters["peak_above_output_MB"] = before > 0 && peak > 0 ? (peak - before) / 1024.0 : -1.0;
+    state.counters["full_raster_MB"] = z10 * z10 * kWidth * kHeight / 1e6;
+}
+
+// The export itself, with a worker on every hardware thread.
 void BM_GetMapInZoomFolder(benchmark::State& state) {
     const float zoomAsked = kFolderZooms[state.range(0)];
     InitialiseMaps(sheetFolder().c_str());
     std::vector<uint8_t> pixels(static_cast<size_t>(kWidth) * kHeight, 1);
     uint8_t palette[1024];
     int result = 0;
-    // The peak resident size restarts from the present one.
-    std::ofstream("/proc/self/clear_refs") << "5";
-    const long before = statusKilobytes("VmRSS:");
+    const long before = restartPeak();
     for (auto _ : state) {
         double lat1 = kLatitude, lon1 = kLongitude, lat2 = 0.0, lon2 = 0.0;
         float zoom = zoomAsked;
         result = getMap(kWidth, kHeight, &lat1, &lon1, &lat2, &lon2, &zoom, pixels.data(), palette);
         benchmark::DoNotOptimize(pixels.data());
     }
-    const long peak = statusKilobytes("VmHWM:");
-    imagery::SheetView view;
-    imagery::planSheetView(kWidth, kHeight, zoomAsked, kLatitude, kLongitude, &view);
-    const double z10 = view.z10;
-    state.counters["result"] = result;
-    state.counters["output_MB"] = pixels.size() / 1e6;
-    state.counters["peak_above_output_MB"] = before > 0 && peak > 0 ? (peak - before) / 1024.0 : -1.0;
-    state.counters["full_raster_MB"] = z10 * z10 * kWidth * kHeight / 1e6;
+    reportGetMap(state, result, before, zoomAsked, platform::taskWorkers(SIZE_MAX));
     InitialiseMaps(nullptr);
 }
 BENCHMARK(BM_GetMapInZoomFolder)->DenseRange(0, 4)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The composition that getMap makes, on one worker: what the workers share.
+void BM_GetMapOneWorker(benchmark::State& state) {
+    const float zoomAsked = kFolderZooms[state.range(0)];
+    InitialiseMaps(sheetFolder().c_str());
+    std::vector<uint8_t> pixels(static_cast<size_t>(kWidth) * kHeight, 1);
+    uint8_t palette[1024];
+    imagery::SheetView view;
+    imagery::planSheetView(kWidth, kHeight, zoomAsked, kLatitude, kLongitude, &view);
+    imagery::ComposeOptions options;
+    options.workers = 1;
+    bool taken = false;
+    const long before = restartPeak();
+    for (auto _ : state) {
+        taken = imagery::composeSampled(view, pixels.data(), palette, options);
+        benchmark::DoNotOptimize(pixels.data());
+    }
+    reportGetMap(state, taken ? 0 : -1, before, zoomAsked, 1);
+    InitialiseMaps(nullptr);
+}
+BENCHMARK(BM_GetMapOneWorker)->DenseRange(0, 4)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

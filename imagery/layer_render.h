@@ -27,9 +27,19 @@ bool setViewOrigin(float easting, float northing);
 // decode to anything but a whole tile are left unpainted.
 int renderMapTiles(int width, int height);
 
-// Paints one decoded tile (rows stored from the bottom) with its top-left
-// pixel at image column x and image row y, clipped to width by height.
-void blitTile(wxNativePixelData& pixels, const uint8_t* tile, int x, int y, int width, int height);
+// The render palette as the bitmap keeps its pixels, and which entries are
+// not pure white; made once for a render.
+struct PaintColours {
+    uint8_t pixel[256][4];  // the first wxNativePixelFormat::SizePixel bytes count
+    uint8_t nonWhite[256];
+};
+void preparePaintColours(PaintColours* colours);
+
+// Paints a row of count decoded tiles (their rows stored from the bottom)
+// side by side, the first with its top-left pixel at image column x and
+// image row y, clipped to width by height; a null tile is left unpainted.
+void blitTileRow(wxNativePixelData& pixels, const PaintColours& colours, const uint8_t* const* tiles, int count, int x,
+                 int y, int width, int height);
 
 // Grid easting of the left edge of image column x, and grid northing of the
 // top edge of image row y of an image `height` rows high.

@@ -3,12 +3,14 @@
 // bottom-left cell of each block reaches the caller. The composer walks the
 // sheets and tiles and hands each tile, placed in raster cells, to a
 // CellTarget; the library's target keeps only the cells that are sampled,
-// so its memory does not grow with the zoom.
+// so its memory does not grow with the zoom, and shares the tiles out over
+// workers.
 #ifndef OSTRIM_SHEET_COMPOSER_H
 #define OSTRIM_SHEET_COMPOSER_H
 
 #include <wx/string.h>
 
+#include <cstddef>
 #include <cstdint>
 
 #include "tile_codec.h"
@@ -68,30 +70,33 @@ public:
     virtual void clear() = 0;
     // Cells outside the raster are not written.
     virtual void drawTile(const TilePlacement& placement) = 0;
+    // The leading bytes of the tile (whole rows from the bottom) that
+    // drawTile reads for this placement; 0 leaves the tile out.
+    virtual uint32_t tileBytesRead(const TilePlacement&) const { return kTileBytes; }
 };
 
-// Draws every sheet of the index that overlaps the view, in index order.
-// The first sheet taken supplies the palette (copied to palette, 1024
-// bytes); later sheets are remapped to it. Returns false when no sheet was
-// taken, and then neither the target nor the palette has been touched.
+// Draws every sheet of the index that overlaps the view, in index order,
+// one tile after another on the calling thread. The first sheet taken
+// supplies the palette (copied to palette, 1024 bytes); later sheets are
+// remapped to it. Returns false when no sheet was taken, and then neither
+// the target nor the palette has been touched.
 bool composeSheets(const SheetView& view, CellTarget& target, uint8_t* palette);
 
-// The library's target: the sampled cells only, which are the caller's
-// width x height output pixels.
-class SampledCells : public CellTarget {
-public:
-    SampledCells(const SheetView& view, uint8_t* pixels);
-    void clear() override;
-    void drawTile(const TilePlacement& placement) override;
-
-private:
-    uint8_t* pixels_;
-    int64_t width_;
-    int64_t height_;
-    int64_t z10_;
-    int64_t rasterWidth_;
-    int64_t rasterHeight_;
+// How composeSampled shares out its work; its result never depends on it.
+struct ComposeOptions {
+    unsigned workers = 0;             // threads at most; 0: one per hardware thread
+    unsigned slices = 0;              // output column slices of a batch; 0: a few per worker
+    size_t batchBytes = size_t{2} << 20;  // coded tile bytes of a batch; two are held
 };
+
+// The library's composition, with the same result as composeSheets into
+// the full raster sampled down: only the sampled cells are kept, straight
+// in pixels (the caller's width x height output). The coded tiles are read
+// on the calling thread a batch at a time; then workers decode and draw
+// them, each owning a slice of the output columns and drawing the batch's
+// tiles in order, so that every pixel still sees its writes in the order
+// of the full raster. The memory taken does not grow with the zoom.
+bool composeSampled(const SheetView& view, uint8_t* pixels, uint8_t* palette, const ComposeOptions& options = {});
 
 }  // namespace imagery
 

@@ -3,6 +3,8 @@
 #include <wx/log.h>
 #include <wx/rawbmp.h>
 
+#include <cstring>
+
 namespace platform {
 
 bool createRgbBitmap(wxBitmap& bitmap, int width, int height) {
@@ -20,16 +22,11 @@ bool createRgbBitmap(wxBitmap& bitmap, int width, int height) {
         bitmap.UnRef();
         return false;
     }
-    wxNativePixelData::Iterator row(pixels);
-    for (int y = 0; y < height; ++y) {
-        wxNativePixelData::Iterator pixel = row;
-        for (int x = 0; x < width; ++x, ++pixel) {
-            pixel.Red() = 0;
-            pixel.Green() = 0;
-            pixel.Blue() = 0;
-        }
-        row.OffsetY(pixels, 1);
-    }
+    // Black is all channels zero, whatever order the pixels keep them in.
+    wxNativePixelData::Iterator first(pixels);
+    unsigned char* row = &first.Red() - wxNativePixelFormat::RED;
+    const size_t rowBytes = static_cast<size_t>(width) * wxNativePixelFormat::SizePixel;
+    for (int y = 0; y < height; ++y, row += pixels.GetRowStride()) std::memset(row, 0, rowBytes);
     return true;
 }
 

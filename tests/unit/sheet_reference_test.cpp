@@ -1,7 +1,8 @@
-// getMap keeps only the raster cells that down-sampling reads. These tests
-// compose the same sheets into the whole raster, written cell by cell in
-// the order of the straightforward algorithm, sample it down and expect the
-// very same bytes.
+// getMap keeps only the raster cells that down-sampling reads, and shares
+// the tiles out over workers. These tests compose the same sheets into the
+// whole raster, written cell by cell in the order of the straightforward
+// algorithm, sample it down and expect the very same bytes, however the
+// work is shared out.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -76,6 +77,18 @@ protected:
         if (call.result != 0) return;
         EXPECT_EQ(call.palette, palette) << zoom;
         EXPECT_EQ(call.pixels, reference.sampled()) << zoom;
+        // The work shared out otherwise: one worker, and several owning
+        // slices down to one output column each, over batches down to one
+        // tile.
+        const imagery::ComposeOptions shares[] = {{1, 1, 1 << 20}, {8, kWidth, 3000}, {2, 5, 1}};
+        for (const imagery::ComposeOptions& share : shares) {
+            std::vector<uint8_t> pixels(call.pixels.size(), 0xA5);
+            std::array<uint8_t, 1024> sharedPalette{};
+            ASSERT_TRUE(imagery::composeSampled(view, pixels.data(), sharedPalette.data(), share));
+            EXPECT_EQ(pixels, call.pixels) << zoom << " with " << share.workers << " workers, " << share.slices
+                                           << " slices";
+            EXPECT_EQ(sharedPalette, palette) << zoom;
+        }
     }
 
     std::vector<writers::SheetFiles> files_;
