@@ -1,46 +1,32 @@
 #include "path_search.h"
 
-#include <vector>
-
 #include "road_network.h"
 
 namespace routing {
 
-float* searchLabel = nullptr;
-int32_t* searchPredecessor = nullptr;
-int32_t* searchQueue = nullptr;
-
-SearchVariant wholeNetworkSearch() { return SearchVariant{linkCost, false}; }
-SearchVariant windowSearch() { return SearchVariant{linkLength, true}; }
-
 namespace {
 
-bool searchStateReady() {
-    return nodeCount > 0 && searchLabel != nullptr && searchPredecessor != nullptr &&
-           searchQueue != nullptr;
+bool ready(const SearchNetwork& network, const SearchState& state) {
+    return network.usable() && state.nodes.size() == static_cast<size_t>(network.nodeCount) &&
+           state.queue.size() == state.nodes.size();
 }
 
-bool isNode(int32_t k) { return k >= 0 && k < nodeCount; }
+bool isNode(const SearchNetwork& network, int32_t k) { return k >= 0 && k < network.nodeCount; }
 
-// Links of k as a half-open index range; empty when the node's entries do
-// not describe links that exist.
-bool nodeLinks(int32_t k, int32_t* first, int32_t* end) {
-    const int64_t f = nodeFirstLink[k];
-    const int64_t e = f + nodeDegree[k];
-    if (f < 0 || e > linkCount) return false;
-    *first = static_cast<int32_t>(f);
-    *end = static_cast<int32_t>(e);
-    return true;
-}
+// How far ahead in the queue the search fetches what it will read: a
+// node's label and link range, then, nearer, its links. The queue between
+// head and tail is fixed, so these are the nodes that will be expanded
+// (their labels may still fall, but where they lie does not change).
+constexpr int64_t kFetchNodeAhead = 16;
+constexpr int64_t kFetchLinksAhead = 8;
 
 }  // namespace
 
-void prepareSearchLabels(float minLat, float maxLat, float minLon, float maxLon, double margin) {
-    if (!searchStateReady()) return;
-    for (int32_t k = 0; k < nodeCount; ++k) {
-        searchPredecessor[k] = nodeCount;
-        searchLabel[k] = kExcludedLabel;
-    }
+void prepareSearchLabels(SearchState& state, float minLat, float maxLat, float minLon, float maxLon,
+                         double margin) {
+    if (nodeCount <= 0 || state.nodes.size() != static_cast<size_t>(nodeCount) || nodeLongitude == nullptr) return;
+    NodeLabel* const nodes = state.nodes.data();
+    for (int32_t k = 0; k < nodeCount; ++k) nodes[k] = NodeLabel{kExcludedLabel, nodeCount};
     const BandWindow window =
         findBandWindow(static_cast<float>(static_cast<double>(minLat) - margin),
                        static_cast<float>(static_cast<double>(maxLat) + margin));
@@ -48,50 +34,56 @@ void prepareSearchLabels(float minLat, float maxLat, float minLon, float maxLon,
     const double east = static_cast<double>(maxLon) + margin;
     for (int32_t k = window.first; k < window.end; ++k) {
         const double lon = nodeLongitude[k];
-        if (west <= lon && lon <= east) searchLabel[k] = kUnreachedLabel;
+        if (west <= lon && lon <= east) nodes[k].label = kUnreachedLabel;
     }
 }
 
-void prepareOpenSearchLabels() {
-    if (!searchStateReady()) return;
-    for (int32_t k = 0; k < nodeCount; ++k) {
-        searchPredecessor[k] = nodeCount;
-        searchLabel[k] = kUnreachedLabel;
-    }
+void prepareOpenSearchLabels(SearchState& state) {
+    const int32_t count = static_cast<int32_t>(state.nodes.size());
+    for (NodeLabel& node : state.nodes) node = NodeLabel{kUnreachedLabel, count};
 }
 
-bool searchFromNode(int32_t source, const SearchVariant& variant) {
-    if (!searchStateReady() || !isNode(source) || variant.cost == nullptr) return false;
-    const int32_t slots = nodeCount;
-    searchQueue[0] = source;
-    searchLabel[source] = 0.0f;
-    searchPredecessor[source] = 0;
+bool searchFromNode(const SearchNetwork& network, SearchState& state, int32_t source) {
+    if (!ready(network, state) || !isNode(network, source)) return false;
+    NodeLabel* const nodes = state.nodes.data();
+    int32_t* const queue = state.queue.data();
+    const LinkRange* const ranges = network.nodeLinks;
+    const SearchLink* const links = network.links;
+    const int32_t slots = network.nodeCount;
+    queue[0] = source;
+    nodes[source] = NodeLabel{0.0f, 0};
     int32_t head = 0;
     int32_t tail = 0;
     int64_t expanded = 0;
     int64_t queued = 0;
+    auto queuedAhead = [&](int64_t ahead) {
+        int64_t slot = head + ahead;
+        if (slot >= slots) slot -= slots;
+        return queue[slot];
+    };
     do {
-        const int32_t u = searchQueue[head];
-        const double label = searchLabel[u];
-        int32_t first = 0;
-        int32_t end = 0;
-        if (nodeLinks(u, &first, &end)) {
-            for (int32_t e = first; e < end; ++e) {
-                const int32_t v = linkTarget[e];
-                if (!isNode(v)) continue;
-                const float cost = variant.cost[e];
-                // A negative or NaN cost would let labels fall without end
-                // (or below the excluded mark); such a link is not driven.
-                if (!(cost >= 0.0f)) continue;
-                const double candidate = label + static_cast<double>(cost);
-                if (candidate < static_cast<double>(searchLabel[v])) {
-                    searchLabel[v] = static_cast<float>(candidate);
-                    searchPredecessor[v] = u;
-                    ++queued;
-                    tail = tail + 1 == slots ? 0 : tail + 1;
-                    if (tail == head) return false;
-                    searchQueue[tail] = v;
-                }
+        const int64_t waiting = queued - expanded;
+        if (waiting >= kFetchNodeAhead) {
+            const int32_t later = queuedAhead(kFetchNodeAhead);
+            __builtin_prefetch(&ranges[later]);
+            __builtin_prefetch(&nodes[later]);
+        }
+        if (waiting >= kFetchLinksAhead) __builtin_prefetch(&links[ranges[queuedAhead(kFetchLinksAhead)].first]);
+
+        const int32_t u = queue[head];
+        const double label = nodes[u].label;
+        const LinkRange range = ranges[u];
+        for (int32_t e = range.first; e < range.end; ++e) {
+            const SearchLink link = links[e];
+            const double candidate = label + static_cast<double>(link.cost);
+            NodeLabel& target = nodes[link.target];
+            if (candidate < static_cast<double>(target.label)) {
+                target.label = static_cast<float>(candidate);
+                target.predecessor = u;
+                ++queued;
+                tail = tail + 1 == slots ? 0 : tail + 1;
+                if (tail == head) return false;
+                queue[tail] = link.target;
             }
         }
         ++expanded;
@@ -100,43 +92,66 @@ bool searchFromNode(int32_t source, const SearchVariant& variant) {
     return true;
 }
 
-bool searchFromNode(int32_t source) { return searchFromNode(source, wholeNetworkSearch()); }
-
-int32_t collectPathChain(int32_t target) {
-    if (!searchStateReady() || !isNode(target)) return -1;
-    if (searchPredecessor[target] == nodeCount) return -1;
+int32_t collectPathChain(const SearchNetwork& network, SearchState& state, int32_t target) {
+    if (!ready(network, state) || !isNode(network, target)) return -1;
+    if (state.predecessor(target) == network.nodeCount) return -1;
     int32_t slot = 4;
     int32_t node = target;
     for (;;) {
-        if (slot >= nodeCount) return -1;
-        searchQueue[slot++] = node;
-        const int32_t predecessor = searchPredecessor[node];
+        if (slot >= network.nodeCount) return -1;
+        state.queue[static_cast<size_t>(slot++)] = node;
+        const int32_t predecessor = state.predecessor(node);
         if (predecessor == 0) break;
-        if (!isNode(predecessor)) return -1;
+        if (!isNode(network, predecessor)) return -1;
         node = predecessor;
     }
     return slot - 4;
 }
 
-int32_t linkBetween(int32_t a, int32_t b, const SearchVariant& variant) {
-    int32_t first = 0;
-    int32_t end = 0;
-    if (!isNode(a) || !nodeLinks(a, &first, &end)) return -1;
-    if (!variant.cheapestParallelLink) {
-        for (int32_t e = first; e < end; ++e) {
-            if (linkTarget[e] == b) return e;
+int32_t linkBetween(const SearchNetwork& network, int32_t a, int32_t b) {
+    if (!isNode(network, a) || network.nodeLinks == nullptr || network.linkTarget == nullptr) return -1;
+    const LinkRange range = network.nodeLinks[a];
+    if (!network.cheapestParallelLink) {
+        for (int32_t e = range.first; e < range.end; ++e) {
+            if (network.linkTarget[e] == b) return e;
         }
         return -1;
     }
     int32_t best = -1;
     float bestCost = 9999999.0f;
-    for (int32_t e = first; e < end; ++e) {
-        if (linkTarget[e] == b && variant.cost[e] < bestCost) {
-            bestCost = variant.cost[e];
+    for (int32_t e = range.first; e < range.end; ++e) {
+        if (network.linkTarget[e] == b && network.cost[e] < bestCost) {
+            bestCost = network.cost[e];
             best = e;
         }
     }
     return best;
+}
+
+int32_t resolvePathLinks(const SearchNetwork& network, SearchState& state, int32_t target) {
+    const int32_t length = collectPathChain(network, state, target);
+    if (length < 1) return -1;
+    state.pathLinks.clear();
+    for (int32_t i = length - 1; i >= 1; --i) {
+        const int32_t e = linkBetween(network, pathChainNode(state, i), pathChainNode(state, i - 1));
+        if (e < 0) return -1;
+        state.pathLinks.push_back(e);
+    }
+    return length;
+}
+
+bool pathSums(const SearchNetwork& network, SearchState& state, int32_t target, float* minutes, float* km) {
+    if (network.cost == nullptr || network.length == nullptr) return false;
+    if (resolvePathLinks(network, state, target) < 1) return false;
+    double minuteSum = 0.0;
+    double kmSum = 0.0;
+    for (const int32_t e : state.pathLinks) {
+        minuteSum += network.cost[e];
+        kmSum += network.length[e];
+    }
+    *minutes = static_cast<float>(minuteSum);
+    *km = static_cast<float>(kmSum);
+    return true;
 }
 
 }  // namespace routing

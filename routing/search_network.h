@@ -1,0 +1,45 @@
+// The network as a search reads it. The loop over a node's links reads,
+// per link, its target and its cost side by side; the loaders have made
+// every entry usable as it stands, so the loop tests nothing but the
+// labels: a link that must not be driven (it leaves the network, or its
+// cost is negative or not a number) leads to node 0 at an infinite cost,
+// which lowers no label.
+#ifndef OSTRIM_SEARCH_NETWORK_H
+#define OSTRIM_SEARCH_NETWORK_H
+
+#include <cstdint>
+
+namespace routing {
+
+struct SearchLink {
+    int32_t target;
+    float cost;
+};
+
+// A node's links: first <= link < end, both inside the link table.
+struct LinkRange {
+    int32_t first;
+    int32_t end;
+};
+
+// A read-only view that any number of searches may share. Path extraction
+// and the per-path sums read the link columns as loaded: a link the search
+// could not take is still the link between two nodes there.
+struct SearchNetwork {
+    int32_t nodeCount = 0;
+    int32_t linkCount = 0;
+    const LinkRange* nodeLinks = nullptr;  // nodeCount entries
+    const SearchLink* links = nullptr;     // linkCount entries
+    const int32_t* linkTarget = nullptr;
+    const float* cost = nullptr;    // the cost column the links were laid out from
+    const float* length = nullptr;  // summed beside the cost
+    // Of parallel links a path takes the cheapest (window) or the first
+    // (whole network).
+    bool cheapestParallelLink = false;
+
+    bool usable() const { return nodeCount > 0 && nodeLinks != nullptr && links != nullptr; }
+};
+
+}  // namespace routing
+
+#endif
