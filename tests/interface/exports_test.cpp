@@ -71,5 +71,6 @@ TEST(Exports, LoadsAndUnloadsRepeatedly) {
         JourneyStop stops[6];
         for (int k = 0; k < 6; ++k) stops[k] = {151.101f + 0.006f * k, -33.801f - 0.005f * (k % 3), 0, 0};
         EXPECT_EQ(OSTRIM_RESOLVE(library, optimiseJRoute)(6, stops), 1);
+        OSTRIM_RESOLVE(library, clearData)();
     }
 }
