@@ -45,7 +45,6 @@ void releaseSearchLayout() {
 SearchNetwork searchView(const float* cost, bool cheapestParallelLink) {
     SearchNetwork network;
     network.nodeCount = nodeCount;
-    network.linkCount = linkCount;
     network.linkTarget = linkTarget;
     network.cost = cost;
     network.length = linkLength;

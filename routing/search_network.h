@@ -27,9 +27,8 @@ struct LinkRange {
 // could not take is still the link between two nodes there.
 struct SearchNetwork {
     int32_t nodeCount = 0;
-    int32_t linkCount = 0;
     const LinkRange* nodeLinks = nullptr;  // nodeCount entries
-    const SearchLink* links = nullptr;     // linkCount entries
+    const SearchLink* links = nullptr;     // one per link
     const int32_t* linkTarget = nullptr;
     const float* cost = nullptr;    // the cost column the links were laid out from
     const float* length = nullptr;  // summed beside the cost

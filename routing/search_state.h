@@ -1,8 +1,9 @@
 // What one search works on: a label and a predecessor per node, the ring
 // queue, the lists of the request (the points of the legs, the sums found
 // per target) and the path being extracted. Each search owns its state;
-// the network it runs on is shared and only read. The route generator,
-// the two-point routes and the window legs use the module's one instance.
+// the network it runs on is shared and only read. The two-point routes and
+// the route generator's legs use the module's one instance; the travel
+// matrices give each of their workers a state of its own.
 #ifndef OSTRIM_SEARCH_STATE_H
 #define OSTRIM_SEARCH_STATE_H
 
