@@ -7,16 +7,17 @@ namespace routing {
 namespace {
 
 bool ready(const SearchNetwork& network, const SearchState& state) {
-    return network.usable() && state.nodes.size() == static_cast<size_t>(network.nodeCount) &&
-           state.queue.size() == state.nodes.size();
+    return network.usable() && state.nodes != nullptr && state.nodeCount == network.nodeCount;
 }
 
 bool isNode(const SearchNetwork& network, int32_t k) { return k >= 0 && k < network.nodeCount; }
 
-// How far ahead in the queue the search fetches what it will read: a
-// node's label and link range, then, nearer, its links. The queue between
-// head and tail is fixed, so these are the nodes that will be expanded
-// (their labels may still fall, but where they lie does not change).
+// The search waits on memory more than it computes: the nodes it expands
+// one after another lie anywhere in the arrays. The queue between head and
+// tail shows which nodes come next (their labels may still fall, but where
+// they lie does not change), so the search fetches a node's label and link
+// range this many entries ahead, and its links, which the range locates,
+// nearer.
 constexpr int64_t kFetchNodeAhead = 16;
 constexpr int64_t kFetchLinksAhead = 8;
 
@@ -24,8 +25,8 @@ constexpr int64_t kFetchLinksAhead = 8;
 
 void prepareSearchLabels(SearchState& state, float minLat, float maxLat, float minLon, float maxLon,
                          double margin) {
-    if (nodeCount <= 0 || state.nodes.size() != static_cast<size_t>(nodeCount) || nodeLongitude == nullptr) return;
-    NodeLabel* const nodes = state.nodes.data();
+    if (nodeCount <= 0 || state.nodeCount != nodeCount || nodeLongitude == nullptr) return;
+    NodeLabel* const nodes = state.nodes.get();
     for (int32_t k = 0; k < nodeCount; ++k) nodes[k] = NodeLabel{kExcludedLabel, nodeCount};
     const BandWindow window =
         findBandWindow(static_cast<float>(static_cast<double>(minLat) - margin),
@@ -39,14 +40,13 @@ void prepareSearchLabels(SearchState& state, float minLat, float maxLat, float m
 }
 
 void prepareOpenSearchLabels(SearchState& state) {
-    const int32_t count = static_cast<int32_t>(state.nodes.size());
-    for (NodeLabel& node : state.nodes) node = NodeLabel{kUnreachedLabel, count};
+    for (int32_t k = 0; k < state.nodeCount; ++k) state.nodes[k] = NodeLabel{kUnreachedLabel, state.nodeCount};
 }
 
 bool searchFromNode(const SearchNetwork& network, SearchState& state, int32_t source) {
     if (!ready(network, state) || !isNode(network, source)) return false;
-    NodeLabel* const nodes = state.nodes.data();
-    int32_t* const queue = state.queue.data();
+    NodeLabel* const nodes = state.nodes.get();
+    int32_t* const queue = state.queue.get();
     const LinkRange* const ranges = network.nodeLinks;
     const SearchLink* const links = network.links;
     const int32_t slots = network.nodeCount;
@@ -99,7 +99,7 @@ int32_t collectPathChain(const SearchNetwork& network, SearchState& state, int32
     int32_t node = target;
     for (;;) {
         if (slot >= network.nodeCount) return -1;
-        state.queue[static_cast<size_t>(slot++)] = node;
+        state.queue[slot++] = node;
         const int32_t predecessor = state.predecessor(node);
         if (predecessor == 0) break;
         if (!isNode(network, predecessor)) return -1;

@@ -29,7 +29,7 @@ bool searchFromNode(const SearchNetwork& network, SearchState& state, int32_t so
 // (target first, source last). Returns the chain length, or -1 when the
 // target was not reached or the chain does not fit.
 int32_t collectPathChain(const SearchNetwork& network, SearchState& state, int32_t target);
-inline int32_t pathChainNode(const SearchState& state, int32_t i) { return state.queue[static_cast<size_t>(4 + i)]; }
+inline int32_t pathChainNode(const SearchState& state, int32_t i) { return state.queue[4 + i]; }
 
 // The link of a that leads to b under the network's parallel-link rule, or
 // -1 when there is none.

@@ -7,8 +7,8 @@
 #ifndef OSTRIM_SEARCH_STATE_H
 #define OSTRIM_SEARCH_STATE_H
 
-#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace routing {
@@ -23,19 +23,22 @@ struct NodeLabel {
     int32_t predecessor;  // the node that last lowered the label; 0 ends a path, nodeCount none
 };
 
+// The per-node arrays are left as allocated: every run prepares the labels
+// it reads and writes the queue before it reads it.
 struct SearchState {
-    std::vector<NodeLabel> nodes;
+    std::unique_ptr<NodeLabel[]> nodes;
     // Ring queue of exactly one slot per node; after a run, scratch for the
     // chain of a path (from slot 4 on).
-    std::vector<int32_t> queue;
+    std::unique_ptr<int32_t[]> queue;
+    int32_t nodeCount = 0;  // entries of both
     std::vector<int32_t> points;
     std::vector<float> targetCosts;
     std::vector<float> targetLengths;
     // The links of the path last extracted, in travel order.
     std::vector<int32_t> pathLinks;
 
-    float label(int32_t k) const { return nodes[static_cast<size_t>(k)].label; }
-    int32_t predecessor(int32_t k) const { return nodes[static_cast<size_t>(k)].predecessor; }
+    float label(int32_t k) const { return nodes[k].label; }
+    int32_t predecessor(int32_t k) const { return nodes[k].predecessor; }
 };
 
 // Room for a network of n nodes (contents left to the next preparation).

@@ -132,8 +132,8 @@ int32_t orderStops(int32_t n, JourneyStop* stops) {
     });
     if (std::find(nodes.begin(), nodes.end(), -1) != nodes.end()) return -1;
 
-    // Like every whole-network search but the two-point route's, the
-    // searches of the matrix leave no route behind.
+    // After a stop ordering there is no route to read, as after any search
+    // that does not build one.
     dropRoute();
     // A row whose search does not reach every stop keeps these values, so
     // the ordering never reads memory that no search wrote.

@@ -72,7 +72,7 @@ TEST_F(RoadnetFileFormat, ClearDataDropsTheNetwork) {
     EXPECT_EQ(nodeCount, 0);
     EXPECT_EQ(nodeLatitude, nullptr);
     EXPECT_EQ(latitudeBandTable, nullptr);
-    EXPECT_TRUE(routingSearch.nodes.empty());
+    EXPECT_EQ(routingSearch.nodes, nullptr);
 }
 
 TEST_F(RoadnetFileFormat, TruncatedFilesDoNotLoad) {
