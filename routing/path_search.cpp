@@ -47,7 +47,8 @@ bool searchFromNode(const SearchNetwork& network, SearchState& state, int32_t so
     if (!ready(network, state) || !isNode(network, source)) return false;
     NodeLabel* const nodes = state.nodes.get();
     int32_t* const queue = state.queue.get();
-    const LinkRange* const ranges = network.nodeLinks;
+    const int32_t* const firstLink = network.firstLink;
+    const uint8_t* const degree = network.degree;
     const SearchLink* const links = network.links;
     const int32_t slots = network.nodeCount;
     queue[0] = source;
@@ -65,15 +66,19 @@ bool searchFromNode(const SearchNetwork& network, SearchState& state, int32_t so
         const int64_t waiting = queued - expanded;
         if (waiting >= kFetchNodeAhead) {
             const int32_t later = queuedAhead(kFetchNodeAhead);
-            __builtin_prefetch(&ranges[later]);
+            __builtin_prefetch(&firstLink[later]);
+            __builtin_prefetch(&degree[later]);
             __builtin_prefetch(&nodes[later]);
         }
-        if (waiting >= kFetchLinksAhead) __builtin_prefetch(&links[ranges[queuedAhead(kFetchLinksAhead)].first]);
+        if (waiting >= kFetchLinksAhead) {
+            const int32_t later = queuedAhead(kFetchLinksAhead);
+            if (degree[later] > 0) __builtin_prefetch(&links[firstLink[later]]);
+        }
 
         const int32_t u = queue[head];
         const double label = nodes[u].label;
-        const LinkRange range = ranges[u];
-        for (int32_t e = range.first; e < range.end; ++e) {
+        const int32_t end = firstLink[u] + degree[u];
+        for (int32_t e = firstLink[u]; e < end; ++e) {
             const SearchLink link = links[e];
             const double candidate = label + static_cast<double>(link.cost);
             NodeLabel& target = nodes[link.target];
@@ -109,17 +114,18 @@ int32_t collectPathChain(const SearchNetwork& network, SearchState& state, int32
 }
 
 int32_t linkBetween(const SearchNetwork& network, int32_t a, int32_t b) {
-    if (!isNode(network, a) || network.nodeLinks == nullptr || network.linkTarget == nullptr) return -1;
-    const LinkRange range = network.nodeLinks[a];
+    if (!isNode(network, a) || !network.usable() || network.linkTarget == nullptr) return -1;
+    const int32_t first = network.firstLink[a];
+    const int32_t end = first + network.degree[a];
     if (!network.cheapestParallelLink) {
-        for (int32_t e = range.first; e < range.end; ++e) {
+        for (int32_t e = first; e < end; ++e) {
             if (network.linkTarget[e] == b) return e;
         }
         return -1;
     }
     int32_t best = -1;
     float bestCost = 9999999.0f;
-    for (int32_t e = range.first; e < range.end; ++e) {
+    for (int32_t e = first; e < end; ++e) {
         if (network.linkTarget[e] == b && network.cost[e] < bestCost) {
             bestCost = network.cost[e];
             best = e;

@@ -32,12 +32,10 @@ namespace {
 
 // The links as the search reads them, and the cost column they were laid
 // out from (null while there is no layout).
-LinkRange* searchNodeLinks = nullptr;
 SearchLink* searchLinks = nullptr;
 const float* searchLinkCosts = nullptr;
 
 void releaseSearchLayout() {
-    releaseArray(searchNodeLinks);
     releaseArray(searchLinks);
     searchLinkCosts = nullptr;
 }
@@ -45,14 +43,13 @@ void releaseSearchLayout() {
 SearchNetwork searchView(const float* cost, bool cheapestParallelLink) {
     SearchNetwork network;
     network.nodeCount = nodeCount;
+    network.firstLink = nodeFirstLink;
+    network.degree = nodeDegree;
     network.linkTarget = linkTarget;
     network.cost = cost;
     network.length = linkLength;
     network.cheapestParallelLink = cheapestParallelLink;
-    if (cost != nullptr && cost == searchLinkCosts) {
-        network.nodeLinks = searchNodeLinks;
-        network.links = searchLinks;
-    }
+    if (cost != nullptr && cost == searchLinkCosts) network.links = searchLinks;
     return network;
 }
 
@@ -94,20 +91,9 @@ void computeLinkCosts() {
 
 void layOutSearchLinks(const float* cost) {
     releaseSearchLayout();
-    if (cost == nullptr || nodeFirstLink == nullptr || nodeDegree == nullptr || linkTarget == nullptr) return;
-    searchNodeLinks = allocateArray<LinkRange>(nodeCount);
+    if (cost == nullptr || linkTarget == nullptr) return;
     searchLinks = allocateArray<SearchLink>(linkCount);
-    if (searchNodeLinks == nullptr || searchLinks == nullptr) {
-        releaseSearchLayout();
-        throw std::bad_alloc();
-    }
-    for (int32_t k = 0; k < nodeCount; ++k) {
-        const int64_t first = nodeFirstLink[k];
-        const int64_t end = first + nodeDegree[k];
-        const bool inside = nodeDegree[k] > 0 && first >= 0 && end <= linkCount;
-        searchNodeLinks[k] = inside ? LinkRange{static_cast<int32_t>(first), static_cast<int32_t>(end)}
-                                    : LinkRange{0, 0};
-    }
+    if (searchLinks == nullptr) throw std::bad_alloc();
     // A candidate label of L + infinity is below no label, so a link laid
     // out this way is never taken; node 0 always exists.
     constexpr SearchLink kNeverDriven{0, std::numeric_limits<float>::infinity()};

@@ -66,9 +66,9 @@ struct NodeBox {
 // Costs the whole network's links from the speed table, then lays them
 // out for the search.
 void computeLinkCosts();
-// Lays out every link's target and cost (from `cost`, a link column) and
-// every node's link range for the search, making the entries that must not
-// be driven harmless. Runs once per costing, after it.
+// Lays out every link's target and cost (from `cost`, a link column) side
+// by side for the search, making the links that must not be driven
+// harmless. Runs once per costing, after it.
 void layOutSearchLinks(const float* cost);
 // The network as the search reads it: the travel time column and the first
 // of parallel links on the whole network, the window cost that replaced

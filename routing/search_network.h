@@ -16,19 +16,16 @@ struct SearchLink {
     float cost;
 };
 
-// A node's links: first <= link < end, both inside the link table.
-struct LinkRange {
-    int32_t first;
-    int32_t end;
-};
-
 // A read-only view that any number of searches may share. Path extraction
 // and the per-path sums read the link columns as loaded: a link the search
 // could not take is still the link between two nodes there.
 struct SearchNetwork {
     int32_t nodeCount = 0;
-    const LinkRange* nodeLinks = nullptr;  // nodeCount entries
-    const SearchLink* links = nullptr;     // one per link
+    // A node's links are firstLink to firstLink + degree - 1; the loaders
+    // give a node whose links are not all in the link table none.
+    const int32_t* firstLink = nullptr;
+    const uint8_t* degree = nullptr;
+    const SearchLink* links = nullptr;  // one per link
     const int32_t* linkTarget = nullptr;
     const float* cost = nullptr;    // the cost column the links were laid out from
     const float* length = nullptr;  // summed beside the cost
@@ -36,7 +33,7 @@ struct SearchNetwork {
     // (whole network).
     bool cheapestParallelLink = false;
 
-    bool usable() const { return nodeCount > 0 && nodeLinks != nullptr && links != nullptr; }
+    bool usable() const { return nodeCount > 0 && firstLink != nullptr && degree != nullptr && links != nullptr; }
 };
 
 }  // namespace routing
