@@ -5,6 +5,7 @@
 
 #include "OstrimMapDll.h"
 #include "bench_support.h"
+#include "parallel_tasks.h"
 
 namespace {
 
@@ -34,7 +35,8 @@ void BM_OptimiseJRoute(benchmark::State& state) {
         benchmark::DoNotOptimize(result);
     }
     state.counters["ordered"] = result;
+    state.counters["workers"] = platform::workerCount(static_cast<size_t>(n));
 }
-BENCHMARK(BM_OptimiseJRoute)->Arg(10)->Arg(30)->Arg(60)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OptimiseJRoute)->Arg(20)->Arg(60)->Unit(benchmark::kMillisecond);
 
 }  // namespace

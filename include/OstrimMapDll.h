@@ -146,7 +146,9 @@ OSTRIM_EXPORT int OSTRIM_CALL generateJRoute(float lat1, float lon1, float lat2,
  * read in record order, the visitOrder values list the record indexes in
  * visiting order (record 0 holds 0, record n-1 holds n-1). Returns -1 with
  * the records untouched when n is below 4, stops is null, "roadnet.dat"
- * is missing or a stop has no road node near it. */
+ * is missing or a stop has no road node near it. The travel times are
+ * searched on every processor of the machine, on threads that end before
+ * the call returns; the order is the same on any number of them. */
 OSTRIM_EXPORT int OSTRIM_CALL optimiseJRoute(int n, JourneyStop* stops);
 
 /* ==== Tour scheduling ===================================================
@@ -312,7 +314,9 @@ typedef enum RunScheduleResult {
  * or null arrays count as no records. Returns a RunScheduleResult; on 2
  * and 3 the tours before the failing one, on 4 all tours, have their
  * startTime in hours already. On 0 it ends with clearData (points, route
- * and network released). */
+ * and network released). The snapping and the travel times are worked
+ * out on every processor of the machine, on threads that end before the
+ * call returns; the results are the same on any number of them. */
 OSTRIM_EXPORT int OSTRIM_CALL runSchedule(int nVisits, ScheduleVisit* visits, int nTours,
                                           ScheduleTour* tours, int nSites, ScheduleSite* sites);
 

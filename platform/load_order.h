@@ -5,6 +5,9 @@
 #ifndef OSTRIM_LOAD_ORDER_H
 #define OSTRIM_LOAD_ORDER_H
 
+// The routing settings (the data folder) come first, then the routing
+// module's file handles.
+#define OSTRIM_ROUTING_SETTINGS_OBJECT __attribute__((init_priority(2000)))
 #define OSTRIM_ROUTING_OBJECT __attribute__((init_priority(2001)))
 #define OSTRIM_SHEET_OBJECT __attribute__((init_priority(2002)))
 #define OSTRIM_RENDERER_OBJECT __attribute__((init_priority(2003)))

@@ -1,6 +1,6 @@
 #include "link_shapes.h"
 
-#include "routing_module.h"
+#include "routing_settings.h"
 
 namespace routing {
 

@@ -1,11 +1,9 @@
 // Whole-network load from "roadnet.dat": node columns, link columns and the
 // latitude band table, each read in one piece straight into its array.
-#include <cstdlib>
-
 #include "data_file.h"
-#include "path_search.h"
 #include "road_network.h"
-#include "routing_module.h"
+#include "route_arrays.h"
+#include "routing_settings.h"
 
 namespace routing {
 
@@ -44,7 +42,7 @@ bool readColumns(platform::DataFile& file, int32_t n, int32_t m) {
     const size_t nn = static_cast<size_t>(n);
     const size_t mm = static_cast<size_t>(m);
     const int64_t linkStart = 8 + kNodeRecordBytes * n;
-    latitudeBandTable = static_cast<int32_t*>(std::malloc(kBandTableBytes));
+    allocateBandTable();
     return file.readAt(4, nodeLatitude, 4 * nn) && file.readExact(nodeLongitude, 4 * nn) &&
            file.readExact(nodeFirstLink, 4 * nn) && file.readExact(nodeDegree, nn) &&
            file.readAt(linkStart, linkTarget, 4 * mm) && file.readExact(linkClass, mm) &&

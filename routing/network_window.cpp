@@ -7,10 +7,12 @@
 #include <vector>
 
 #include "coordinates.h"
-#include "heap_arrays.h"
 #include "point_snapping.h"
 #include "road_network.h"
+#include "route_points.h"
 #include "routing_module.h"
+#include "routing_settings.h"
+#include "search_state.h"
 #include "truncate.h"
 
 namespace routing {
@@ -18,17 +20,6 @@ namespace routing {
 namespace {
 
 constexpr int64_t kBlockBytesPerEntry = 17;  // per node 4+4+4+4+1, per link 4+4+4+4+1
-
-// Grows every column to count + more entries; the count follows only when
-// all of them grew.
-template <typename... Columns>
-bool growColumns(int32_t* count, int32_t more, Columns*&... columns) {
-    const int64_t entries = int64_t{*count} + more;
-    if (more < 0 || entries > std::numeric_limits<int32_t>::max()) return false;
-    if (!(growArray(columns, entries) && ...)) return false;
-    *count = static_cast<int32_t>(entries);
-    return true;
-}
 
 // Index 0 of both tables: a node without links, a link that leads nowhere.
 bool appendPlaceholders() {
@@ -132,14 +123,6 @@ float offsetBy(float base, float step) {
 }
 
 }  // namespace
-
-bool growWindowNodeArrays(int32_t n) {
-    return growColumns(&nodeCount, n, nodeGlobalId, nodeLatitude, nodeLongitude, nodeFirstLink, nodeDegree);
-}
-
-bool growWindowLinkArrays(int32_t m) {
-    return growColumns(&linkCount, m, linkCellId, linkTarget, linkLength, linkShapeIndex, linkClass);
-}
 
 void sortPairsByKey(IdPair* pairs, int32_t lo, int32_t hi) {
     if (pairs == nullptr || lo >= hi) return;

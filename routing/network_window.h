@@ -66,11 +66,6 @@ private:
 void loadNetworkCell(platform::DataFile& blockFile, int64_t blockFileLength,
                      const NetworkCellRecord& record);
 
-// Grow the window's node (link) columns by n (m) entries, keeping their
-// contents; false, with nothing counted, when memory runs out.
-bool growWindowNodeArrays(int32_t n);
-bool growWindowLinkArrays(int32_t m);
-
 struct IdPair {
     int32_t key;
     int32_t value;

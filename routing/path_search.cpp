@@ -1,46 +1,33 @@
 #include "path_search.h"
 
-#include <vector>
-
 #include "road_network.h"
 
 namespace routing {
 
-float* searchLabel = nullptr;
-int32_t* searchPredecessor = nullptr;
-int32_t* searchQueue = nullptr;
-
-SearchVariant wholeNetworkSearch() { return SearchVariant{linkCost, false}; }
-SearchVariant windowSearch() { return SearchVariant{linkLength, true}; }
-
 namespace {
 
-bool searchStateReady() {
-    return nodeCount > 0 && searchLabel != nullptr && searchPredecessor != nullptr &&
-           searchQueue != nullptr;
+bool ready(const SearchNetwork& network, const SearchState& state) {
+    return network.usable() && state.nodes != nullptr && state.nodeCount == network.nodeCount;
 }
 
-bool isNode(int32_t k) { return k >= 0 && k < nodeCount; }
+bool isNode(const SearchNetwork& network, int32_t k) { return k >= 0 && k < network.nodeCount; }
 
-// Links of k as a half-open index range; empty when the node's entries do
-// not describe links that exist.
-bool nodeLinks(int32_t k, int32_t* first, int32_t* end) {
-    const int64_t f = nodeFirstLink[k];
-    const int64_t e = f + nodeDegree[k];
-    if (f < 0 || e > linkCount) return false;
-    *first = static_cast<int32_t>(f);
-    *end = static_cast<int32_t>(e);
-    return true;
-}
+// The search waits on memory more than it computes: the nodes it expands
+// one after another lie anywhere in the arrays. The queue between head and
+// tail shows which nodes come next (their labels may still fall, but where
+// they lie does not change), so the search fetches a node's label and link
+// range this many entries ahead, and its links, which the range locates,
+// nearer.
+constexpr int64_t kFetchNodeAhead = 16;
+constexpr int64_t kFetchLinksAhead = 8;
 
 }  // namespace
 
-void prepareSearchLabels(float minLat, float maxLat, float minLon, float maxLon, double margin) {
-    if (!searchStateReady()) return;
-    for (int32_t k = 0; k < nodeCount; ++k) {
-        searchPredecessor[k] = nodeCount;
-        searchLabel[k] = kExcludedLabel;
-    }
+void prepareSearchLabels(SearchState& state, float minLat, float maxLat, float minLon, float maxLon,
+                         double margin) {
+    if (nodeCount <= 0 || state.nodeCount != nodeCount || nodeLongitude == nullptr) return;
+    NodeLabel* const nodes = state.nodes.get();
+    for (int32_t k = 0; k < nodeCount; ++k) nodes[k] = NodeLabel{kExcludedLabel, nodeCount};
     const BandWindow window =
         findBandWindow(static_cast<float>(static_cast<double>(minLat) - margin),
                        static_cast<float>(static_cast<double>(maxLat) + margin));
@@ -48,50 +35,60 @@ void prepareSearchLabels(float minLat, float maxLat, float minLon, float maxLon,
     const double east = static_cast<double>(maxLon) + margin;
     for (int32_t k = window.first; k < window.end; ++k) {
         const double lon = nodeLongitude[k];
-        if (west <= lon && lon <= east) searchLabel[k] = kUnreachedLabel;
+        if (west <= lon && lon <= east) nodes[k].label = kUnreachedLabel;
     }
 }
 
-void prepareOpenSearchLabels() {
-    if (!searchStateReady()) return;
-    for (int32_t k = 0; k < nodeCount; ++k) {
-        searchPredecessor[k] = nodeCount;
-        searchLabel[k] = kUnreachedLabel;
-    }
+void prepareOpenSearchLabels(SearchState& state) {
+    for (int32_t k = 0; k < state.nodeCount; ++k) state.nodes[k] = NodeLabel{kUnreachedLabel, state.nodeCount};
 }
 
-bool searchFromNode(int32_t source, const SearchVariant& variant) {
-    if (!searchStateReady() || !isNode(source) || variant.cost == nullptr) return false;
-    const int32_t slots = nodeCount;
-    searchQueue[0] = source;
-    searchLabel[source] = 0.0f;
-    searchPredecessor[source] = 0;
+bool searchFromNode(const SearchNetwork& network, SearchState& state, int32_t source) {
+    if (!ready(network, state) || !isNode(network, source)) return false;
+    NodeLabel* const nodes = state.nodes.get();
+    int32_t* const queue = state.queue.get();
+    const int32_t* const firstLink = network.firstLink;
+    const uint8_t* const degree = network.degree;
+    const SearchLink* const links = network.links;
+    const int32_t slots = network.nodeCount;
+    queue[0] = source;
+    nodes[source] = NodeLabel{0.0f, 0};
     int32_t head = 0;
     int32_t tail = 0;
     int64_t expanded = 0;
     int64_t queued = 0;
+    auto queuedAhead = [&](int64_t ahead) {
+        int64_t slot = head + ahead;
+        if (slot >= slots) slot -= slots;
+        return queue[slot];
+    };
     do {
-        const int32_t u = searchQueue[head];
-        const double label = searchLabel[u];
-        int32_t first = 0;
-        int32_t end = 0;
-        if (nodeLinks(u, &first, &end)) {
-            for (int32_t e = first; e < end; ++e) {
-                const int32_t v = linkTarget[e];
-                if (!isNode(v)) continue;
-                const float cost = variant.cost[e];
-                // A negative or NaN cost would let labels fall without end
-                // (or below the excluded mark); such a link is not driven.
-                if (!(cost >= 0.0f)) continue;
-                const double candidate = label + static_cast<double>(cost);
-                if (candidate < static_cast<double>(searchLabel[v])) {
-                    searchLabel[v] = static_cast<float>(candidate);
-                    searchPredecessor[v] = u;
-                    ++queued;
-                    tail = tail + 1 == slots ? 0 : tail + 1;
-                    if (tail == head) return false;
-                    searchQueue[tail] = v;
-                }
+        const int64_t waiting = queued - expanded;
+        if (waiting >= kFetchNodeAhead) {
+            const int32_t later = queuedAhead(kFetchNodeAhead);
+            __builtin_prefetch(&firstLink[later]);
+            __builtin_prefetch(&degree[later]);
+            __builtin_prefetch(&nodes[later]);
+        }
+        if (waiting >= kFetchLinksAhead) {
+            const int32_t later = queuedAhead(kFetchLinksAhead);
+            if (degree[later] > 0) __builtin_prefetch(&links[firstLink[later]]);
+        }
+
+        const int32_t u = queue[head];
+        const double label = nodes[u].label;
+        const int32_t end = firstLink[u] + degree[u];
+        for (int32_t e = firstLink[u]; e < end; ++e) {
+            const SearchLink link = links[e];
+            const double candidate = label + static_cast<double>(link.cost);
+            NodeLabel& target = nodes[link.target];
+            if (candidate < static_cast<double>(target.label)) {
+                target.label = static_cast<float>(candidate);
+                target.predecessor = u;
+                ++queued;
+                tail = tail + 1 == slots ? 0 : tail + 1;
+                if (tail == head) return false;
+                queue[tail] = link.target;
             }
         }
         ++expanded;
@@ -100,43 +97,67 @@ bool searchFromNode(int32_t source, const SearchVariant& variant) {
     return true;
 }
 
-bool searchFromNode(int32_t source) { return searchFromNode(source, wholeNetworkSearch()); }
-
-int32_t collectPathChain(int32_t target) {
-    if (!searchStateReady() || !isNode(target)) return -1;
-    if (searchPredecessor[target] == nodeCount) return -1;
+int32_t collectPathChain(const SearchNetwork& network, SearchState& state, int32_t target) {
+    if (!ready(network, state) || !isNode(network, target)) return -1;
+    if (state.predecessor(target) == network.nodeCount) return -1;
     int32_t slot = 4;
     int32_t node = target;
     for (;;) {
-        if (slot >= nodeCount) return -1;
-        searchQueue[slot++] = node;
-        const int32_t predecessor = searchPredecessor[node];
+        if (slot >= network.nodeCount) return -1;
+        state.queue[slot++] = node;
+        const int32_t predecessor = state.predecessor(node);
         if (predecessor == 0) break;
-        if (!isNode(predecessor)) return -1;
+        if (!isNode(network, predecessor)) return -1;
         node = predecessor;
     }
     return slot - 4;
 }
 
-int32_t linkBetween(int32_t a, int32_t b, const SearchVariant& variant) {
-    int32_t first = 0;
-    int32_t end = 0;
-    if (!isNode(a) || !nodeLinks(a, &first, &end)) return -1;
-    if (!variant.cheapestParallelLink) {
+int32_t linkBetween(const SearchNetwork& network, int32_t a, int32_t b) {
+    if (!isNode(network, a) || !network.usable() || network.linkTarget == nullptr) return -1;
+    const int32_t first = network.firstLink[a];
+    const int32_t end = first + network.degree[a];
+    if (!network.cheapestParallelLink) {
         for (int32_t e = first; e < end; ++e) {
-            if (linkTarget[e] == b) return e;
+            if (network.linkTarget[e] == b) return e;
         }
         return -1;
     }
     int32_t best = -1;
     float bestCost = 9999999.0f;
     for (int32_t e = first; e < end; ++e) {
-        if (linkTarget[e] == b && variant.cost[e] < bestCost) {
-            bestCost = variant.cost[e];
+        if (network.linkTarget[e] == b && network.cost[e] < bestCost) {
+            bestCost = network.cost[e];
             best = e;
         }
     }
     return best;
+}
+
+int32_t resolvePathLinks(const SearchNetwork& network, SearchState& state, int32_t target) {
+    const int32_t length = collectPathChain(network, state, target);
+    if (length < 1) return -1;
+    state.pathLinks.clear();
+    for (int32_t i = length - 1; i >= 1; --i) {
+        const int32_t e = linkBetween(network, pathChainNode(state, i), pathChainNode(state, i - 1));
+        if (e < 0) return -1;
+        state.pathLinks.push_back(e);
+    }
+    return length;
+}
+
+bool pathSums(const SearchNetwork& network, SearchState& state, int32_t target, float* minutes, float* km) {
+    if (network.cost == nullptr || network.length == nullptr) return false;
+    if (resolvePathLinks(network, state, target) < 1) return false;
+    double minuteSum = 0.0;
+    double kmSum = 0.0;
+    for (const int32_t e : state.pathLinks) {
+        minuteSum += network.cost[e];
+        kmSum += network.length[e];
+    }
+    *minutes = static_cast<float>(minuteSum);
+    *km = static_cast<float>(kmSum);
+    return true;
 }
 
 }  // namespace routing

@@ -1,108 +1,48 @@
-// First-in-first-out label-correcting search over the loaded network, path
-// extraction, and the route arrays that the legs are appended to.
+// First-in-first-out label-correcting search from one source over a
+// read-only network view, path extraction, and the per-path sums. Every
+// function works on the state it is given, so searches over one network
+// may run side by side, each with a state of its own.
 #ifndef OSTRIM_PATH_SEARCH_H
 #define OSTRIM_PATH_SEARCH_H
 
-#include <cstddef>
 #include <cstdint>
+
+#include "search_network.h"
+#include "search_state.h"
 
 namespace routing {
 
-constexpr float kUnreachedLabel = 3200000.0f;
-constexpr float kExcludedLabel = -1.0f;
-
-// One entry per node, allocated with the node arrays.
-extern float* searchLabel;
-extern int32_t* searchPredecessor;
-extern int32_t* searchQueue;
-
-// Lists owned by the caller of a search.
-extern int32_t* searchPoints;
-extern float* targetCosts;
-extern float* targetLengths;
-
-// The lists of one search request, allocated together on the C heap and
-// released (pointers cleared) when the request ends: `points` entries of
-// searchPoints and `targets` entries each of targetCosts and targetLengths.
-class SearchLists {
-public:
-    SearchLists(size_t points, size_t targets);
-    ~SearchLists();
-    SearchLists(const SearchLists&) = delete;
-    SearchLists& operator=(const SearchLists&) = delete;
-    bool allocated() const { return allocated_; }
-
-private:
-    bool allocated_ = false;
-};
-
-// The route: per entry a node and the link leaving it toward the next
-// entry, link 0 closing a leg.
-// Route arrays grow by this many entries at a time.
-constexpr int32_t kRouteGrowth = 25;
-
-extern int32_t* routeNode;
-extern int32_t* routeLink;
-extern int32_t routeCapacity;
-extern int32_t lastRouteEntry;
-
-// What the route arrays hold. A one-to-many search uses lastRouteEntry as
-// a result counter, so only a kind other than None means there is a route
-// to read.
-enum class RouteKind { None, WholeNetwork, Window };
-extern RouteKind routeKind;
-
-// Changes whenever the route is dropped, so that what was learnt about one
-// route (the pair bound of its polyline) is not applied to the next.
-extern uint32_t routeSerial;
-
-// No route: what every search does first, and what a network that is
-// replaced or abandoned leaves behind.
-void dropRoute();
-
-// The two ways the network is searched: on the whole network the travel
-// time column and the first of parallel links; on a window the cost that
-// replaced the link lengths and the cheapest of parallel links.
-struct SearchVariant {
-    const float* cost;
-    bool cheapestParallelLink;
-};
-SearchVariant wholeNetworkSearch();
-SearchVariant windowSearch();
-
-void prepareSearchLabels(float minLat, float maxLat, float minLon, float maxLon, double margin);
-// Every node reachable, none excluded.
-void prepareOpenSearchLabels();
+// Every predecessor none; labels unreached for the nodes of the whole
+// network's band window of the box widened by the margin whose longitude
+// lies in the widened box, excluded for every other node.
+void prepareSearchLabels(SearchState& state, float minLat, float maxLat, float minLon, float maxLon,
+                         double margin);
+// Every node unreached, none excluded.
+void prepareOpenSearchLabels(SearchState& state);
 
 // One run from source over the prepared labels; false when the ring queue
-// overflows or the source is not a node.
-bool searchFromNode(int32_t source, const SearchVariant& variant);
-bool searchFromNode(int32_t source);
+// overflows, or the source is not a node, or the state or the network is
+// not ready.
+bool searchFromNode(const SearchNetwork& network, SearchState& state, int32_t source);
 
-// Collects the predecessor chain of target into searchQueue from slot 4
+// Collects the predecessor chain of target into the queue from slot 4
 // (target first, source last). Returns the chain length, or -1 when the
 // target was not reached or the chain does not fit.
-int32_t collectPathChain(int32_t target);
-inline int32_t pathChainNode(int32_t i) { return searchQueue[4 + i]; }
+int32_t collectPathChain(const SearchNetwork& network, SearchState& state, int32_t target);
+inline int32_t pathChainNode(const SearchState& state, int32_t i) { return state.queue[4 + i]; }
 
-// The link of a that leads to b under the variant's parallel-link rule,
-// or -1 when there is none.
-int32_t linkBetween(int32_t a, int32_t b, const SearchVariant& variant);
+// The link of a that leads to b under the network's parallel-link rule, or
+// -1 when there is none.
+int32_t linkBetween(const SearchNetwork& network, int32_t a, int32_t b);
 
-void allocateRouteArrays(int32_t capacity, unsigned char keep);
-bool appendRouteEntry(int32_t node, int32_t link);
-// Appends the found path to target, closed by (target, 0); false when the
-// path cannot be extracted.
-bool appendPathToRoute(int32_t target, const SearchVariant& variant);
-bool routeReadable();
+// Resolves every step of the path to target into state.pathLinks, so a
+// broken chain is refused whole. Returns the number of nodes on the path
+// (the chain stays in the queue), or -1.
+int32_t resolvePathLinks(const SearchNetwork& network, SearchState& state, int32_t target);
 
-int32_t searchLegs(int32_t legs, float margin, float minLat, float maxLat, float minLon,
-                   float maxLon);
-int32_t searchOneToMany(int32_t pointCount);
-
-// After a whole-network run: the summed travel time and length of the path
-// to target, or false when it has none.
-bool pathSums(int32_t target, float* minutes, float* km);
+// After a run: the summed cost and length of the links of the path to
+// target, in double from the source on, or false when it has none.
+bool pathSums(const SearchNetwork& network, SearchState& state, int32_t target, float* minutes, float* km);
 
 }  // namespace routing
 

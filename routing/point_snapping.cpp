@@ -6,7 +6,9 @@
 #include "coordinates.h"
 #include "network_window.h"
 #include "road_network.h"
+#include "route_points.h"
 #include "routing_module.h"
+#include "routing_settings.h"
 
 namespace routing {
 
@@ -166,10 +168,10 @@ bool nearEqual(float a, float b) {
 }
 
 void setWindowLinkCosts(float blockLat, float blockLon) {
-    const int column = routeMethod == 0 ? 0 : 1;
-    for (int c = 0; c < kRoadClasses; ++c) currentSpeeds[c] = speedTable[c][column];
+    selectCurrentSpeeds();
     if (linkLength == nullptr || linkTarget == nullptr || linkClass == nullptr) return;
     for (int32_t j = 0; j < linkCount; ++j) linkLength[j] = windowLinkCost(j, blockLat, blockLon);
+    layOutSearchLinks(linkLength);
 }
 
 void snapPointToNetwork(int32_t pointIndex) {

@@ -18,7 +18,8 @@ constexpr float kPricedOutCost = 99999.0f;
 constexpr float kNeverSnappedCost = 9999999.0f;
 
 // Replaces every window link length (metres) by its cost (metres per
-// km/h) under the current route method. Once per loaded window.
+// km/h) under the current route method, and lays the links out for the
+// search with those costs. Once per loaded window.
 void setWindowLinkCosts(float blockLat, float blockLon);
 
 // Writes the snapped node and link of route point pointIndex (-1 and -1

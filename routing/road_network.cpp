@@ -1,12 +1,12 @@
 #include "road_network.h"
 
-#include <cstdlib>
-#include <cstring>
+#include <limits>
+#include <new>
 
 #include "coordinates.h"
 #include "heap_arrays.h"
-#include "path_search.h"
-#include "routing_module.h"
+#include "routing_settings.h"
+#include "search_state.h"
 
 namespace routing {
 
@@ -28,15 +28,41 @@ int32_t linkCount = 0;
 unsigned char networkLoaded = 0;
 int32_t* latitudeBandTable = nullptr;
 
-float speedTable[kRoadClasses][2] = {};
-float currentSpeeds[kRoadClasses] = {};
-
 namespace {
 
-const float kDefaultSpeeds[kRoadClasses][2] = {
-    {50, 50}, {50, 96}, {50, 84}, {50, 72}, {50, 68}, {50, 56}, {32, 32},
-    {50, 52}, {50, 40}, {50, 30}, {50, 26}, {50, 22}, {32, 16},
-};
+// The links as the search reads them, and the cost column they were laid
+// out from (null while there is no layout).
+SearchLink* searchLinks = nullptr;
+const float* searchLinkCosts = nullptr;
+
+void releaseSearchLayout() {
+    releaseArray(searchLinks);
+    searchLinkCosts = nullptr;
+}
+
+SearchNetwork searchView(const float* cost, bool cheapestParallelLink) {
+    SearchNetwork network;
+    network.nodeCount = nodeCount;
+    network.firstLink = nodeFirstLink;
+    network.degree = nodeDegree;
+    network.linkTarget = linkTarget;
+    network.cost = cost;
+    network.length = linkLength;
+    network.cheapestParallelLink = cheapestParallelLink;
+    if (cost != nullptr && cost == searchLinkCosts) network.links = searchLinks;
+    return network;
+}
+
+// Grows every column to count + more entries; the count follows only when
+// all of them grew.
+template <typename... Columns>
+bool growColumns(int32_t* count, int32_t more, Columns*&... columns) {
+    const int64_t entries = int64_t{*count} + more;
+    if (more < 0 || entries > std::numeric_limits<int32_t>::max()) return false;
+    if (!(growArray(columns, entries) && ...)) return false;
+    *count = static_cast<int32_t>(entries);
+    return true;
+}
 
 }  // namespace
 
@@ -47,27 +73,43 @@ bool wholeNetworkLoaded() {
            nodeGlobalId == nullptr;
 }
 
-void resetSpeedTable() { std::memcpy(speedTable, kDefaultSpeeds, sizeof(speedTable)); }
-
-void setClassSpeeds(const float speeds[12]) {
-    for (int c = 1; c <= 12; ++c) speedTable[c][1] = speeds[c - 1];
-}
-
 void computeLinkCosts() {
-    const int column = routeMethod == 0 ? 0 : 1;
-    for (int c = 0; c < kRoadClasses; ++c) currentSpeeds[c] = speedTable[c][column];
+    selectCurrentSpeeds();
     if (linkLength == nullptr || linkCost == nullptr || linkClass == nullptr) return;
     for (int32_t j = 0; j < linkCount; ++j) {
         if (linkLength[j] < 0.0f) linkLength[j] = -linkLength[j];
         const uint8_t cls = linkClass[j];
         // A zero speed (no speed table set yet) yields an infinite or NaN
-        // cost; the search treats such links as impassable.
+        // cost; the layout makes such links impassable.
         if (cls <= 12 && linkCost[j] < 1.0f) {
             linkCost[j] = static_cast<float>(static_cast<double>(linkLength[j]) * 60.0 /
                                              static_cast<double>(currentSpeeds[cls]));
         }
     }
+    layOutSearchLinks(linkCost);
 }
+
+void layOutSearchLinks(const float* cost) {
+    releaseSearchLayout();
+    if (cost == nullptr || linkTarget == nullptr) return;
+    searchLinks = allocateArray<SearchLink>(linkCount);
+    if (searchLinks == nullptr) throw std::bad_alloc();
+    // A candidate label of L + infinity is below no label, so a link laid
+    // out this way is never taken; node 0 always exists.
+    constexpr SearchLink kNeverDriven{0, std::numeric_limits<float>::infinity()};
+    for (int32_t j = 0; j < linkCount; ++j) {
+        const int32_t target = linkTarget[j];
+        const float c = cost[j];
+        // A negative or NaN cost would let labels fall without end (or
+        // below the excluded mark).
+        const bool drivable = target >= 0 && target < nodeCount && c >= 0.0f;
+        searchLinks[j] = drivable ? SearchLink{target, c} : kNeverDriven;
+    }
+    searchLinkCosts = cost;
+}
+
+SearchNetwork wholeNetworkSearch() { return searchView(linkCost, false); }
+SearchNetwork windowSearch() { return searchView(linkLength, true); }
 
 BandWindow findBandWindow(float south, float north) {
     BandWindow window{0, 0};
@@ -109,13 +151,13 @@ int32_t findNearestNode(float lat, float lon, float* km) {
     return best;
 }
 
-void allocateSearchArrays() {
-    releaseArray(searchPredecessor);
-    releaseArray(searchLabel);
-    releaseArray(searchQueue);
-    searchPredecessor = allocateArray<int32_t>(nodeCount);
-    searchLabel = allocateArray<float>(nodeCount);
-    searchQueue = allocateArray<int32_t>(nodeCount);
+void NodeBox::add(int32_t node) {
+    const float lat = nodeLatitude[node];
+    const float lon = nodeLongitude[node];
+    if (lat < minLat) minLat = lat;
+    if (lat > maxLat) maxLat = lat;
+    if (lon < minLon) minLon = lon;
+    if (lon > maxLon) maxLon = lon;
 }
 
 void allocateNodeArrays(int32_t n) {
@@ -135,6 +177,19 @@ void allocateLinkArrays(int32_t m) {
     linkCost = allocateArray<float>(m);
 }
 
+void allocateBandTable() {
+    releaseArray(latitudeBandTable);
+    latitudeBandTable = allocateArray<int32_t>(kBandTableSize);
+}
+
+bool growWindowNodeArrays(int32_t n) {
+    return growColumns(&nodeCount, n, nodeGlobalId, nodeLatitude, nodeLongitude, nodeFirstLink, nodeDegree);
+}
+
+bool growWindowLinkArrays(int32_t m) {
+    return growColumns(&linkCount, m, linkCellId, linkTarget, linkLength, linkShapeIndex, linkClass);
+}
+
 void freeRoadNetwork() {
     releaseArray(nodeLatitude);
     releaseArray(nodeLongitude);
@@ -148,6 +203,7 @@ void freeRoadNetwork() {
     releaseArray(linkShapeIndex);
     releaseArray(linkCellId);
     releaseArray(latitudeBandTable);
+    releaseSearchLayout();
     nodeCount = 0;
     linkCount = 0;
 }

@@ -1,10 +1,12 @@
 // The road network in memory, one heap array per field, filled either whole
 // from "roadnet.dat" or as a window of cells; the latitude band table of the
-// whole network; the speed table and the link costing.
+// whole network; the link costing and the links laid out for the search.
 #ifndef OSTRIM_ROAD_NETWORK_H
 #define OSTRIM_ROAD_NETWORK_H
 
 #include <cstdint>
+
+#include "search_network.h"
 
 namespace routing {
 
@@ -33,10 +35,6 @@ constexpr int kBandTableSize = 1000;
 // each band. Null until a whole-network load.
 extern int32_t* latitudeBandTable;
 
-constexpr int kRoadClasses = 13;
-extern float speedTable[kRoadClasses][2];
-extern float currentSpeeds[kRoadClasses];
-
 // Loads dataPath + "roadnet.dat". On a missing or malformed file
 // networkLoaded is 0 and the arrays in memory are left as they were.
 void loadRoadNetwork();
@@ -56,13 +54,36 @@ BandWindow findBandWindow(float south, float north);
 // *km receives its distance (999999.0 when none).
 int32_t findNearestNode(float lat, float lon, float* km);
 
+// Bounding box of nodes' coordinates.
+struct NodeBox {
+    float minLat = 99999.0f;
+    float maxLat = -99999.0f;
+    float minLon = 99999.0f;
+    float maxLon = -99999.0f;
+    void add(int32_t node);
+};
+
+// Costs the whole network's links from the speed table, then lays them
+// out for the search.
 void computeLinkCosts();
-void resetSpeedTable();
-void setClassSpeeds(const float speeds[12]);
+// Lays out every link's target and cost (from `cost`, a link column) side
+// by side for the search, making the links that must not be driven
+// harmless. Runs once per costing, after it.
+void layOutSearchLinks(const float* cost);
+// The network as the search reads it: the travel time column and the first
+// of parallel links on the whole network, the window cost that replaced
+// the link lengths and the cheapest of parallel links on a window. Not
+// usable unless the links were laid out from that column.
+SearchNetwork wholeNetworkSearch();
+SearchNetwork windowSearch();
 
 void allocateNodeArrays(int32_t n);
 void allocateLinkArrays(int32_t m);
-void allocateSearchArrays();
+void allocateBandTable();
+// Grow the window's node (link) columns by n (m) entries, keeping their
+// contents; false, with nothing counted, when memory runs out.
+bool growWindowNodeArrays(int32_t n);
+bool growWindowLinkArrays(int32_t m);
 void freeRoadNetwork();
 
 }  // namespace routing

@@ -2,20 +2,24 @@
 
 #include <cstdlib>
 #include <limits>
+#include <vector>
 
 #include "OstrimMapDll.h"
 #include "export_guard.h"
+#include "leg_search.h"
 #include "network_window.h"
 #include "path_search.h"
 #include "point_snapping.h"
 #include "road_network.h"
+#include "route_arrays.h"
+#include "route_points.h"
 #include "routing_module.h"
+#include "routing_settings.h"
+#include "search_state.h"
 
 namespace routing {
 
 namespace {
-
-constexpr int32_t kPointGrowth = 5;
 
 // Coordinates beyond float's range become infinities rather than an
 // undefined conversion.
@@ -67,8 +71,7 @@ int32_t routeThroughPoints(float blockLat, float blockLon) {
     float margin = firstMargin(box);
 
     dropRoute();
-    const SearchLists lists(static_cast<size_t>(n), 0);
-    if (!lists.allocated()) return -1;
+    routingSearch.points.assign(static_cast<size_t>(n), -1);
     auto attempt = [&] {
         return searchWindowLegs(n - 1, margin, box.minLon, box.maxLon, box.minLat, box.maxLat, blockLat,
                                 blockLon);
@@ -95,18 +98,19 @@ int32_t searchWindowLegs(int32_t legs, float margin, float minLon, float maxLon,
     if (networkLoaded == 0) return kNoWindowNetwork;
     setWindowLinkCosts(blockLat, blockLon);
     for (int32_t p = 0; p < routePointCount; ++p) snapPointToNetwork(p);
-    if (searchPoints == nullptr || legs + 1 > routePointCount) return -1;
-    for (int32_t p = 0; p <= legs; ++p) searchPoints[p] = routePointNode[p];
+    std::vector<int32_t>& points = routingSearch.points;
+    if (legs < 0 || points.size() < static_cast<size_t>(legs) + 1 || legs + 1 > routePointCount) return -1;
+    for (int32_t p = 0; p <= legs; ++p) points[static_cast<size_t>(p)] = routePointNode[p];
     allocateRouteArrays(routeCapacity + kRouteGrowth, 0);
-    const SearchVariant variant = windowSearch();
+    const SearchNetwork network = windowSearch();
     for (int32_t k = 0; k < legs; ++k) {
-        const int32_t source = searchPoints[k];
-        const int32_t target = searchPoints[k + 1];
+        const int32_t source = points[static_cast<size_t>(k)];
+        const int32_t target = points[static_cast<size_t>(k) + 1];
         if (source == -1 || target == -1) return -1;
         // Each leg starts from fresh labels over the whole window.
-        prepareOpenSearchLabels();
-        if (!searchFromNode(source, variant)) return -1;
-        if (!appendPathToRoute(target, variant)) return -1;
+        prepareOpenSearchLabels(routingSearch);
+        if (!searchFromNode(network, routingSearch, source)) return -1;
+        if (!appendPathToRoute(network, routingSearch, target)) return -1;
     }
     routeKind = RouteKind::Window;
     return lastRouteEntry;

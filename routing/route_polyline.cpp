@@ -9,10 +9,11 @@
 #include "coordinates.h"
 #include "export_guard.h"
 #include "network_window.h"
-#include "path_search.h"
 #include "point_snapping.h"
 #include "road_network.h"
-#include "routing_module.h"
+#include "route_arrays.h"
+#include "route_points.h"
+#include "routing_settings.h"
 
 namespace routing {
 

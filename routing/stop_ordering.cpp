@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <vector>
@@ -5,9 +6,11 @@
 #include "OstrimMapDll.h"
 #include "export_guard.h"
 #include "journey.h"
-#include "path_search.h"
+#include "parallel_tasks.h"
 #include "road_network.h"
+#include "route_arrays.h"
 #include "routing_module.h"
+#include "travel_matrix.h"
 
 namespace routing {
 
@@ -116,37 +119,34 @@ int32_t orderStops(int32_t n, JourneyStop* stops) {
     if (!ensureWholeNetwork()) return -1;
     if (n < 4 || stops == nullptr) return -1;
 
-    // The searches take the n stops and their source as n + 1 points.
     const size_t count = static_cast<size_t>(n);
-    if (n == INT32_MAX || count > SIZE_MAX / sizeof(float) / count) return -1;
-    SearchLists lists(count + 1, count);
+    if (count > SIZE_MAX / sizeof(float) / count) return -1;
     std::unique_ptr<float, decltype(&std::free)> matrix(
         static_cast<float*>(std::malloc(count * count * sizeof(float))), &std::free);
-    if (!lists.allocated() || matrix == nullptr) return -1;
+    if (matrix == nullptr) return -1;
 
-    float km = 0.0f;
-    for (size_t i = 1; i <= count; ++i) {
-        searchPoints[i] = findNearestNode(stops[i - 1].latitude, stops[i - 1].longitude, &km);
-        if (searchPoints[i] == -1) return -1;
-    }
-    NodeBox box;
-    for (size_t i = 1; i <= count; ++i) box.add(searchPoints[i]);
+    std::vector<int32_t> nodes(count);
+    platform::runTasks(count, platform::workerCount(count), [&](unsigned, size_t i) {
+        float km = 0.0f;
+        nodes[i] = findNearestNode(stops[i].latitude, stops[i].longitude, &km);
+    });
+    if (std::find(nodes.begin(), nodes.end(), -1) != nodes.end()) return -1;
 
+    // After a stop ordering there is no route to read, as after any search
+    // that does not build one.
+    dropRoute();
     // A row whose search does not reach every stop keeps these values, so
     // the ordering never reads memory that no search wrote.
+    float* const minutes = matrix.get();
     for (size_t i = 0; i < count; ++i) {
-        for (size_t j = 0; j < count; ++j) matrix.get()[i * count + j] = i == j ? 0.0f : kNoPathMinutes;
+        for (size_t j = 0; j < count; ++j) minutes[i * count + j] = i == j ? 0.0f : kNoPathMinutes;
     }
-    for (size_t i = 1; i <= count; ++i) {
-        prepareSearchLabels(box.minLat, box.maxLat, box.minLon, box.maxLon, 0.2);
-        searchPoints[0] = searchPoints[i];
-        if (searchOneToMany(n + 1) == n - 1) {
-            for (size_t j = 0; j < count; ++j) matrix.get()[(i - 1) * count + j] = targetCosts[j];
-        }
-    }
+    buildTravelRows(nodes, platform::workerCount(count), [&](const TravelRow& row) {
+        if (row.complete) std::copy(row.minutes, row.minutes + count, minutes + row.source * count);
+    });
 
     std::vector<int32_t> order(count);
-    orderStopsByInsertion(n, matrix.get(), order.data());
+    orderStopsByInsertion(n, minutes, order.data());
     for (size_t k = 0; k < count; ++k) stops[k].visitOrder = order[k];
     return 1;
 }

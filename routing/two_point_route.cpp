@@ -1,22 +1,17 @@
 #include <cstdlib>
+#include <vector>
 
 #include "OstrimMapDll.h"
 #include "export_guard.h"
 #include "journey.h"
-#include "path_search.h"
+#include "leg_search.h"
 #include "road_network.h"
+#include "route_arrays.h"
 #include "routing_module.h"
+#include "routing_settings.h"
+#include "search_state.h"
 
 namespace routing {
-
-void NodeBox::add(int32_t node) {
-    const float lat = nodeLatitude[node];
-    const float lon = nodeLongitude[node];
-    if (lat < minLat) minLat = lat;
-    if (lat > maxLat) maxLat = lat;
-    if (lon < minLon) minLon = lon;
-    if (lon > maxLon) maxLon = lon;
-}
 
 bool ensureWholeNetwork() {
     // A window route leaves networkLoaded set over arrays that lack the
@@ -55,16 +50,14 @@ namespace {
 
 int32_t routeBetween(float lat1, float lon1, float lat2, float lon2) {
     if (!ensureWholeNetwork()) return -1;
-    SearchLists lists(2, 0);
-    if (!lists.allocated()) return -1;
     float km = 0.0f;
-    searchPoints[0] = findNearestNode(lat1, lon1, &km);
-    searchPoints[1] = findNearestNode(lat2, lon2, &km);
+    std::vector<int32_t>& points = routingSearch.points;
+    points = {findNearestNode(lat1, lon1, &km), findNearestNode(lat2, lon2, &km)};
     int32_t result = -1;
-    if (searchPoints[0] != -1 && searchPoints[1] != -1) {
+    if (points[0] != -1 && points[1] != -1) {
         NodeBox box;
-        box.add(searchPoints[0]);
-        box.add(searchPoints[1]);
+        box.add(points[0]);
+        box.add(points[1]);
         // Start narrow and widen only when nothing is found: 0.1, 0.3, 0.5,
         // 0.7 and 0.9 degree, summed in single precision.
         float margin = 0.1f;

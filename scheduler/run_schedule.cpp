@@ -3,11 +3,11 @@
 #include <vector>
 
 #include "export_guard.h"
-#include "journey.h"
-#include "path_search.h"
+#include "parallel_tasks.h"
 #include "road_network.h"
 #include "routing_module.h"
 #include "scheduler_state.h"
+#include "travel_matrix.h"
 #include "truncate.h"
 
 namespace scheduler {
@@ -46,13 +46,6 @@ int32_t findSite(int32_t id) {
     return -1;
 }
 
-void releaseMatrices() {
-    std::free(travelTimeMatrix);
-    std::free(travelLengthMatrix);
-    travelTimeMatrix = nullptr;
-    travelLengthMatrix = nullptr;
-}
-
 }  // namespace
 
 float getTravelTime(int32_t from, int32_t to) { return travelTimeMatrix[entry(from, to)]; }
@@ -84,8 +77,8 @@ void buildTravelMatrices() {
     // entries, and those of pairs no search connects, keep these values.
     for (int32_t from = 0; from < n; ++from) {
         for (int32_t to = 0; to < n; ++to) {
-            setTravelTime(from, to, from == to ? 0.0f : kNoPathMinutes);
-            setTravelLength(from, to, from == to ? 0.0f : kNoPathKm);
+            setTravelTime(from, to, from == to ? 0.0f : routing::kNoPathMinutes);
+            setTravelLength(from, to, from == to ? 0.0f : routing::kNoPathKm);
         }
     }
     std::vector<int32_t> points;  // point numbers that have a node
@@ -97,50 +90,37 @@ void buildTravelMatrices() {
             nodes.push_back(node);
         }
     }
-    routing::NodeBox box;
-    for (int32_t node : nodes) box.add(node);
-    // One search per source; each target then has its path or keeps "no
-    // path", so one point that cannot be reached costs only its own
-    // entries. A search that fails (queue full) leaves its row as it is.
-    for (size_t k = 0; k < nodes.size(); ++k) {
-        routing::prepareSearchLabels(box.minLat, box.maxLat, box.minLon, box.maxLon, 0.2);
-        if (!routing::searchFromNode(nodes[k])) continue;
-        for (size_t t = 0; t < nodes.size(); ++t) {
-            float minutes = 0.0f;
-            float km = 0.0f;
-            if (!routing::pathSums(nodes[t], &minutes, &km)) continue;
-            setTravelTime(points[k], points[t], minutes);
-            setTravelLength(points[k], points[t], km);
+    // Each target has its own path or "no path", so one point that cannot
+    // be reached costs only its own entries; a search that fails (queue
+    // full) leaves its row as it is.
+    routing::buildTravelRows(nodes, platform::workerCount(nodes.size()), [&](const routing::TravelRow& row) {
+        const int32_t from = points[row.source];
+        for (size_t t = 0; t < points.size(); ++t) {
+            setTravelTime(from, points[t], row.minutes[t]);
+            setTravelLength(from, points[t], row.km[t]);
         }
-    }
+    });
 }
 
-}  // namespace scheduler
+void releaseMatrices() {
+    std::free(travelTimeMatrix);
+    std::free(travelLengthMatrix);
+    travelTimeMatrix = nullptr;
+    travelLengthMatrix = nullptr;
+}
 
-using namespace scheduler;
-
-namespace {
-
-int32_t scheduleVisits(int32_t nVisits, ScheduleVisit* visits, int32_t nTours, ScheduleTour* tours, int32_t nSites,
-                       ScheduleSite* sites) {
-    // An array that is not there holds no records.
-    currentVisits = visits;
-    currentTours = tours;
-    currentSites = sites;
-    visitCount = visits != nullptr && nVisits > 0 ? nVisits : 0;
-    tourCount = tours != nullptr && nTours > 0 ? nTours : 0;
-    siteCount = sites != nullptr && nSites > 0 ? nSites : 0;
-    if (scheduleParametersSet == 0) return 1;
-
+// Each tour's sites found, its clock in hours and its totals reset, in
+// tour order up to the first tour whose site is not there.
+RunScheduleResult prepareTours() {
     for (int32_t t = 0; t < tourCount; ++t) {
         ScheduleTour& tour = currentTours[t];
-        if (siteCount < 1) return 2;
+        if (siteCount < 1) return scheduleNoStartSite;
         const int32_t start = findSite(tour.siteId);
-        if (start < 0) return 2;
+        if (start < 0) return scheduleNoStartSite;
         tour.siteIndex = start;
         if (tour.endSiteId >= 0) {
             const int32_t end = findSite(tour.endSiteId);
-            if (end < 0) return 3;
+            if (end < 0) return scheduleNoEndSite;
             tour.endSiteIndex = end;
         } else {
             tour.endSiteIndex = -1;
@@ -152,11 +132,14 @@ int32_t scheduleVisits(int32_t nVisits, ScheduleVisit* visits, int32_t nTours, S
         tour.remainingMinutes = tour.totalMinutes;
         tour.done = 0;
     }
+    return scheduleOk;
+}
 
-    routing::loadRoadNetwork();
-    if (routing::isNetworkLoaded() == 0 || !routing::wholeNetworkLoaded()) return 4;
-
-    for (int32_t i = 0; i < visitCount; ++i) {
+// Every visit reset, snapped to its road node and its clocks in hours;
+// the visits are independent, so they are snapped side by side.
+void prepareVisits() {
+    const size_t count = static_cast<size_t>(visitCount);
+    platform::runTasks(count, platform::workerCount(count), [](unsigned, size_t i) {
         ScheduleVisit& visit = currentVisits[i];
         visit.tripNumber = 0;
         visit.tripPosition = 0;
@@ -167,25 +150,62 @@ int32_t scheduleVisits(int32_t nVisits, ScheduleVisit* visits, int32_t nTours, S
         visit.windowEnd = clockToHours(visit.windowEnd);
         if (visit.costDivisor < 1) visit.costDivisor = 1;
         if (visit.serviceMinutes < 1) visit.serviceMinutes = 1;
-    }
-    for (int32_t j = 0; j < siteCount; ++j) {
+    });
+}
+
+// Every site snapped; a tour that starts or ends at a site without a road
+// node is not dispatched.
+void prepareSites() {
+    const size_t count = static_cast<size_t>(siteCount);
+    platform::runTasks(count, platform::workerCount(count), [](unsigned, size_t j) {
         ScheduleSite& site = currentSites[j];
         site.node = routing::findNearestNode(site.latitude, site.longitude, &site.snapDistance);
-        if (site.node != -1) continue;
+    });
+    for (int32_t j = 0; j < siteCount; ++j) {
+        if (currentSites[j].node != -1) continue;
         for (int32_t t = 0; t < tourCount; ++t) {
             if (currentTours[t].siteIndex == j || currentTours[t].endSiteIndex == j) currentTours[t].active = 0;
         }
     }
+}
 
+bool allocateMatrices() {
     const size_t n = pointCount();
     const bool fits = n == 0 || n <= SIZE_MAX / sizeof(float) / n;
     travelTimeMatrix = fits ? static_cast<float*>(std::malloc(n * n * sizeof(float) + 1)) : nullptr;
     travelLengthMatrix = fits ? static_cast<float*>(std::malloc(n * n * sizeof(float) + 1)) : nullptr;
-    if (travelTimeMatrix == nullptr || travelLengthMatrix == nullptr) {
+    if (travelTimeMatrix != nullptr && travelLengthMatrix != nullptr) return true;
+    releaseMatrices();
+    return false;
+}
+
+}  // namespace scheduler
+
+using namespace scheduler;
+
+namespace {
+
+RunScheduleResult scheduleVisits(int32_t nVisits, ScheduleVisit* visits, int32_t nTours, ScheduleTour* tours,
+                                 int32_t nSites, ScheduleSite* sites) {
+    // An array that is not there holds no records.
+    currentVisits = visits;
+    currentTours = tours;
+    currentSites = sites;
+    visitCount = visits != nullptr && nVisits > 0 ? nVisits : 0;
+    tourCount = tours != nullptr && nTours > 0 ? nTours : 0;
+    siteCount = sites != nullptr && nSites > 0 ? nSites : 0;
+    if (scheduleParametersSet == 0) return scheduleNoParameters;
+    const RunScheduleResult tourResult = prepareTours();
+    if (tourResult != scheduleOk) return tourResult;
+
+    routing::loadRoadNetwork();
+    if (routing::isNetworkLoaded() == 0 || !routing::wholeNetworkLoaded()) return scheduleNoNetwork;
+    prepareVisits();
+    prepareSites();
+    if (!allocateMatrices()) {
         // Matrices this large cannot be held: nothing can be dispatched.
-        releaseMatrices();
         clearData();
-        return 4;
+        return scheduleNoNetwork;
     }
     buildTravelMatrices();
     for (int32_t t = 0; t < tourCount; ++t) {
@@ -193,7 +213,7 @@ int32_t scheduleVisits(int32_t nVisits, ScheduleVisit* visits, int32_t nTours, S
     }
     releaseMatrices();
     clearData();
-    return 0;
+    return scheduleOk;
 }
 
 }  // namespace
@@ -203,7 +223,8 @@ OSTRIM_EXPORT int OSTRIM_CALL runSchedule(int nVisits, ScheduleVisit* visits, in
     // A run that cannot complete gives the code of a run without a network,
     // with neither matrices nor network left behind.
     return platform::guardExport(
-        4, [&] { return scheduleVisits(nVisits, visits, nTours, tours, nSites, sites); },
+        static_cast<int>(scheduleNoNetwork),
+        [&]() -> int { return scheduleVisits(nVisits, visits, nTours, tours, nSites, sites); },
         [] {
             releaseMatrices();
             routing::abandonRoutingWork();

@@ -1,6 +1,5 @@
 #include "export_guard.h"
-#include "journey.h"
-#include "road_network.h"
+#include "routing_settings.h"
 #include "scheduler_state.h"
 
 namespace scheduler {

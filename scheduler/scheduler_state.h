@@ -25,15 +25,26 @@ extern int32_t siteCount;
 extern float* travelTimeMatrix;
 extern float* travelLengthMatrix;
 
-// Entries between points that no search connected.
-constexpr float kNoPathMinutes = 3200000.0f;
-constexpr float kNoPathKm = 0.0f;
-
 float getTravelTime(int32_t from, int32_t to);
 void setTravelTime(int32_t from, int32_t to, float minutes);
 float getTravelLength(int32_t from, int32_t to);
 void setTravelLength(int32_t from, int32_t to, float km);
 
+// The steps of runSchedule on the current records, in the order it takes
+// them: the tours (their sites found, clocks converted; a site not there
+// ends the run), then after the network load the visits and the sites
+// (reset, snapped, converted), the matrices, the dispatch of each active
+// tour, and the matrices released.
+RunScheduleResult prepareTours();
+void prepareVisits();
+void prepareSites();
+// false, with neither allocated, when they cannot be held.
+bool allocateMatrices();
+void releaseMatrices();
+
+// Both matrices for the current records: the rows of the points that have
+// a road node from the searches (on every core), every other entry "no
+// path" (0 on the diagonal).
 void buildTravelMatrices();
 
 // Folds a clock value in hours into 0 .. 24.

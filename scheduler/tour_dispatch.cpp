@@ -30,14 +30,6 @@ bool amountFits(float amount, float limit, float running) {
     return true;
 }
 
-// What the timing walk found for one visit, kept for a release.
-struct WalkedLeg {
-    int32_t visit = -1;
-    float travel = 0.0f;
-    float length = 0.0f;
-    float wait = 0.0f;
-};
-
 }  // namespace
 
 bool isVisitSuitable(int32_t tourIndex, int32_t visitIndex) {
@@ -55,154 +47,207 @@ bool isVisitSuitable(int32_t tourIndex, int32_t visitIndex) {
            amountFits(visit.amountB, tour.limitB, tour.runningB);
 }
 
-void scheduleTour(int32_t tourIndex) {
-    ScheduleTour& tour = currentTours[tourIndex];
-    const int32_t startPoint = visitCount + tour.siteIndex;
-    const int32_t endPoint = tour.endSiteIndex >= 0 ? visitCount + tour.endSiteIndex : -1;
+namespace {
+
+// What the timing walk found for one visit, kept for a release.
+struct WalkedLeg {
+    int32_t visit = -1;
+    float travel = 0.0f;
+    float length = 0.0f;
+    float wait = 0.0f;
+};
+
+// One trip of the tour being dispatched: where it stands and what it has
+// taken, shared by its steps.
+struct Trip {
+    int32_t tourIndex;
+    int32_t startPoint;
+    int32_t endPoint;  // -1: none
+    int32_t order = 1;  // the position the next pick receives
+    bool kept = false;  // a pick took a visit and no release followed
+    int32_t current;    // where the next pick measures travel from
+    float length = 0.0f;
+    float left;
+    // The visits this trip holds, kept by the trip itself so that other
+    // tours sharing its id cannot crowd into it; in visit array order, the
+    // order the trip lists them in.
+    std::vector<int32_t> visits;
+    WalkedLeg lastLeg;  // of the last timing walk
+};
+
+// Every visit that is available and not taken is a candidate.
+void markCandidates() {
     for (int32_t i = 0; i < visitCount; ++i) {
         currentVisits[i].busy = currentVisits[i].available == 1 && currentVisits[i].assigned == 0 ? 0 : 1;
     }
+}
+
+Trip startTrip(int32_t tourIndex) {
+    ScheduleTour& tour = currentTours[tourIndex];
+    tour.trips += 1;
+    tour.runningA = tour.startA;
+    tour.runningB = tour.startB;
+    Trip trip;
+    trip.tourIndex = tourIndex;
+    trip.startPoint = visitCount + tour.siteIndex;
+    trip.endPoint = tour.endSiteIndex >= 0 ? visitCount + tour.endSiteIndex : -1;
+    trip.current = trip.startPoint;
+    trip.left = tripBudget(tour);
+    return trip;
+}
+
+// The cheapest suitable free visit from where the trip stands, or -1.
+int32_t pickVisit(const Trip& trip) {
+    const ScheduleTour& tour = currentTours[trip.tourIndex];
+    const float now = static_cast<float>(tour.startTime + (static_cast<double>(tour.tripMinutes) - trip.left) / 60.0);
+    float best = 999999.0f;
+    int32_t choice = -1;
+    for (int32_t i = 0; i < visitCount; ++i) {
+        const ScheduleVisit& visit = currentVisits[i];
+        if (visit.busy != 0 || !isVisitSuitable(trip.tourIndex, i)) continue;
+        float wait = static_cast<float>(static_cast<double>(visit.windowStart) - now);
+        if (wait < 0.0f) wait = 0.0f;
+        float s = wrapHours(static_cast<float>(static_cast<double>(now) + wait));
+        const float travel = getTravelTime(trip.current, i);
+        if (static_cast<double>(wait) * 60.0 < travel) {
+            s = static_cast<float>(static_cast<double>(s) + travel / 60.0 - wait);
+        }
+        if (s < visit.windowStart || static_cast<double>(s) + visit.serviceMinutes / 60.0 > visit.windowEnd) continue;
+        const float cost = static_cast<float>(
+            (static_cast<double>(serviceWeight) / visit.serviceMinutes +
+             static_cast<double>(travelWaitWeight) * (static_cast<double>(wait) * 60.0 + travel)) /
+            (static_cast<double>(visit.costDivisor) * divisorWeight));
+        if (cost < best || travel == 0.0f) {
+            best = cost;
+            choice = i;
+        }
+    }
+    return choice;
+}
+
+void takeVisit(Trip& trip, int32_t choice) {
+    ScheduleTour& tour = currentTours[trip.tourIndex];
+    ScheduleVisit& taken = currentVisits[choice];
+    trip.kept = true;
+    taken.assigned = 1;
+    taken.busy = 1;
+    taken.assignedTour = tour.id;
+    taken.tripNumber = tour.trips;
+    taken.tripPosition = trip.order++;
+    tour.runningA = static_cast<float>(static_cast<double>(tour.runningA) + taken.amountA);
+    tour.runningB = static_cast<float>(static_cast<double>(tour.runningB) + taken.amountB);
+    trip.current = choice;
+    trip.visits.insert(std::upper_bound(trip.visits.begin(), trip.visits.end(), choice), choice);
+}
+
+// The trip timed in position order from its start, with the end leg:
+// each visit's leg and service start written, the trip's length and spare
+// minutes found.
+void walkTrip(Trip& trip) {
+    const ScheduleTour& tour = currentTours[trip.tourIndex];
+    float budget = tripBudget(tour);
+    int32_t prev = trip.startPoint;
+    trip.length = 0.0f;
+    trip.lastLeg = WalkedLeg{};
+    const int32_t listed = static_cast<int32_t>(trip.visits.size());
+    for (int32_t k = 1; k <= listed; ++k) {
+        int32_t v = -1;
+        for (int32_t candidate : trip.visits) {
+            if (currentVisits[candidate].tripPosition == k) {
+                v = candidate;
+                break;
+            }
+        }
+        if (v < 0) continue;
+        ScheduleVisit& visit = currentVisits[v];
+        const float travel = getTravelTime(prev, v);
+        const float legKm = getTravelLength(prev, v);
+        trip.length = static_cast<float>(static_cast<double>(trip.length) + legKm);
+        budget = static_cast<float>(static_cast<double>(budget) - travel);
+        const float arrival =
+            static_cast<float>(tour.startTime + (static_cast<double>(tour.tripMinutes) - budget) / 60.0);
+        float wait = static_cast<float>(static_cast<double>(visit.windowStart) - arrival);
+        if (wait < 0.0f) wait = 0.0f;
+        visit.legLength = legKm;
+        visit.legMinutes = travel;
+        budget = static_cast<float>(static_cast<double>(budget) - static_cast<double>(wait) * 60.0);
+        visit.serviceStart = hoursToClock(
+            static_cast<float>(tour.startTime + (static_cast<double>(tour.tripMinutes) - budget) / 60.0));
+        budget = static_cast<float>(static_cast<double>(budget) - visit.serviceMinutes);
+        prev = v;
+        trip.lastLeg = WalkedLeg{v, travel, legKm, wait};
+    }
+    if (trip.endPoint >= 0) {
+        if (!(trip.order == 2 && tour.countSingleReturn != 1)) {
+            budget = static_cast<float>(static_cast<double>(budget) - getTravelTime(prev, trip.endPoint));
+        }
+        trip.length = static_cast<float>(static_cast<double>(trip.length) + getTravelLength(prev, trip.endPoint));
+    }
+    trip.left = static_cast<float>(static_cast<double>(budget) - tour.tripEndMinutes);
+}
+
+// A trip that runs over gives back the visit it walked last.
+void releaseLastVisit(Trip& trip) {
+    ScheduleTour& tour = currentTours[trip.tourIndex];
+    const WalkedLeg& leg = trip.lastLeg;
+    ScheduleVisit& back = currentVisits[leg.visit];
+    back.assigned = 0;
+    back.assignedTour = -1;
+    back.tripPosition = 0;
+    back.legLength = 0.0f;
+    back.legMinutes = 0.0f;
+    back.serviceStart = 0;
+    back.busy = 1;
+    trip.order -= 1;
+    tour.runningA = static_cast<float>(static_cast<double>(tour.runningA) - back.amountA);
+    tour.runningB = static_cast<float>(static_cast<double>(tour.runningB) - back.amountB);
+    trip.left = static_cast<float>(static_cast<double>(trip.left) +
+                                   (back.serviceMinutes + static_cast<double>(leg.wait) * 60.0 + leg.travel));
+    trip.length = static_cast<float>(static_cast<double>(trip.length) - leg.length);
+    trip.visits.erase(std::find(trip.visits.begin(), trip.visits.end(), leg.visit));
+    trip.current = trip.startPoint;
+    int32_t highest = 0;
+    for (int32_t v : trip.visits) {
+        if (currentVisits[v].tripPosition > highest) {
+            highest = currentVisits[v].tripPosition;
+            trip.current = v;
+        }
+    }
+    trip.kept = false;
+}
+
+// The trip's minutes and kilometres booked to the tour; the next trip
+// starts on a whole hour.
+void endTrip(const Trip& trip) {
+    ScheduleTour& tour = currentTours[trip.tourIndex];
+    const float used = static_cast<float>(tour.tripMinutes - static_cast<double>(trip.left));
+    tour.usedMinutes = platform::truncToInt32(tour.usedMinutes + static_cast<double>(used));
+    tour.totalLength = platform::truncToInt32(tour.totalLength + static_cast<double>(trip.length));
+    tour.remainingMinutes = platform::truncToInt32(tour.remainingMinutes - static_cast<double>(used));
+    tour.startTime = platform::truncToInt32(tour.startTime + used / 60.0);
+}
+
+}  // namespace
+
+void scheduleTour(int32_t tourIndex) {
+    ScheduleTour& tour = currentTours[tourIndex];
+    markCandidates();
     if (tour.remainingMinutes <= 0) {
         tour.done = 1;
         return;
     }
     for (;;) {
-        // Trip start.
-        tour.trips += 1;
-        int32_t order = 1;
-        bool tripKept = false;
-        tour.runningA = tour.startA;
-        tour.runningB = tour.startB;
-        int32_t current = startPoint;
-        float length = 0.0f;
-        float left = tripBudget(tour);
-        // The visits this trip holds, kept by the trip itself so that other
-        // tours sharing its id cannot crowd into it.
-        std::vector<int32_t> tripVisits;
-
-        bool pick = left > kLeastSpareMinutes;
+        Trip trip = startTrip(tourIndex);
+        bool pick = trip.left > kLeastSpareMinutes;
         while (pick) {
-            // Pick pass: the cheapest suitable free visit from where the tour stands.
-            const float now = static_cast<float>(tour.startTime + (static_cast<double>(tour.tripMinutes) - left) / 60.0);
-            float best = 999999.0f;
-            int32_t choice = -1;
-            for (int32_t i = 0; i < visitCount; ++i) {
-                const ScheduleVisit& visit = currentVisits[i];
-                if (visit.busy != 0 || !isVisitSuitable(tourIndex, i)) continue;
-                float wait = static_cast<float>(static_cast<double>(visit.windowStart) - now);
-                if (wait < 0.0f) wait = 0.0f;
-                float s = wrapHours(static_cast<float>(static_cast<double>(now) + wait));
-                const float travel = getTravelTime(current, i);
-                if (static_cast<double>(wait) * 60.0 < travel) {
-                    s = static_cast<float>(static_cast<double>(s) + travel / 60.0 - wait);
-                }
-                if (s < visit.windowStart ||
-                    static_cast<double>(s) + visit.serviceMinutes / 60.0 > visit.windowEnd)
-                    continue;
-                const float cost = static_cast<float>(
-                    (static_cast<double>(serviceWeight) / visit.serviceMinutes +
-                     static_cast<double>(travelWaitWeight) * (static_cast<double>(wait) * 60.0 + travel)) /
-                    (static_cast<double>(visit.costDivisor) * divisorWeight));
-                if (cost < best || travel == 0.0f) {
-                    best = cost;
-                    choice = i;
-                }
-            }
-            const bool passTook = choice >= 0;
-            if (passTook) {
-                ScheduleVisit& taken = currentVisits[choice];
-                tripKept = true;
-                taken.assigned = 1;
-                taken.busy = 1;
-                taken.assignedTour = tour.id;
-                taken.tripNumber = tour.trips;
-                taken.tripPosition = order++;
-                tour.runningA = static_cast<float>(static_cast<double>(tour.runningA) + taken.amountA);
-                tour.runningB = static_cast<float>(static_cast<double>(tour.runningB) + taken.amountB);
-                current = choice;
-                // Kept in visit array order, the order the trip lists them in.
-                tripVisits.insert(std::upper_bound(tripVisits.begin(), tripVisits.end(), choice), choice);
-            }
-
-            // Timing walk over the trip in position order.
-            float budget = tripBudget(tour);
-            int32_t prev = startPoint;
-            length = 0.0f;
-            WalkedLeg lastLeg;
-            const int32_t listed = static_cast<int32_t>(tripVisits.size());
-            for (int32_t k = 1; k <= listed; ++k) {
-                int32_t v = -1;
-                for (int32_t candidate : tripVisits) {
-                    if (currentVisits[candidate].tripPosition == k) {
-                        v = candidate;
-                        break;
-                    }
-                }
-                if (v < 0) continue;
-                ScheduleVisit& visit = currentVisits[v];
-                const float travel = getTravelTime(prev, v);
-                const float legKm = getTravelLength(prev, v);
-                length = static_cast<float>(static_cast<double>(length) + legKm);
-                budget = static_cast<float>(static_cast<double>(budget) - travel);
-                const float arrival =
-                    static_cast<float>(tour.startTime + (static_cast<double>(tour.tripMinutes) - budget) / 60.0);
-                float wait = static_cast<float>(static_cast<double>(visit.windowStart) - arrival);
-                if (wait < 0.0f) wait = 0.0f;
-                visit.legLength = legKm;
-                visit.legMinutes = travel;
-                budget = static_cast<float>(static_cast<double>(budget) - static_cast<double>(wait) * 60.0);
-                visit.serviceStart = hoursToClock(
-                    static_cast<float>(tour.startTime + (static_cast<double>(tour.tripMinutes) - budget) / 60.0));
-                budget = static_cast<float>(static_cast<double>(budget) - visit.serviceMinutes);
-                prev = v;
-                lastLeg = WalkedLeg{v, travel, legKm, wait};
-            }
-            if (endPoint >= 0) {
-                if (!(order == 2 && tour.countSingleReturn != 1)) {
-                    budget = static_cast<float>(static_cast<double>(budget) - getTravelTime(prev, endPoint));
-                }
-                length = static_cast<float>(static_cast<double>(length) + getTravelLength(prev, endPoint));
-            }
-            left = static_cast<float>(static_cast<double>(budget) - tour.tripEndMinutes);
-
-            // A trip that runs over gives back its last visit.
-            if (left < 0.0f && lastLeg.visit >= 0) {
-                ScheduleVisit& back = currentVisits[lastLeg.visit];
-                back.assigned = 0;
-                back.assignedTour = -1;
-                back.tripPosition = 0;
-                back.legLength = 0.0f;
-                back.legMinutes = 0.0f;
-                back.serviceStart = 0;
-                back.busy = 1;
-                order -= 1;
-                tour.runningA = static_cast<float>(static_cast<double>(tour.runningA) - back.amountA);
-                tour.runningB = static_cast<float>(static_cast<double>(tour.runningB) - back.amountB);
-                left = static_cast<float>(static_cast<double>(left) +
-                                          (back.serviceMinutes + static_cast<double>(lastLeg.wait) * 60.0 +
-                                           lastLeg.travel));
-                length = static_cast<float>(static_cast<double>(length) - lastLeg.length);
-                tripVisits.erase(std::find(tripVisits.begin(), tripVisits.end(), lastLeg.visit));
-                current = startPoint;
-                int32_t highest = 0;
-                for (int32_t v : tripVisits) {
-                    if (currentVisits[v].tripPosition > highest) {
-                        highest = currentVisits[v].tripPosition;
-                        current = v;
-                    }
-                }
-                tripKept = false;
-            }
-            pick = passTook && left > kLeastSpareMinutes;
+            const int32_t choice = pickVisit(trip);
+            if (choice >= 0) takeVisit(trip, choice);
+            walkTrip(trip);
+            if (trip.left < 0.0f && trip.lastLeg.visit >= 0) releaseLastVisit(trip);
+            pick = choice >= 0 && trip.left > kLeastSpareMinutes;
         }
-
-        // Trip end: book its minutes and kilometres.
-        const float used = static_cast<float>(tour.tripMinutes - static_cast<double>(left));
-        tour.usedMinutes = platform::truncToInt32(tour.usedMinutes + static_cast<double>(used));
-        tour.totalLength = platform::truncToInt32(tour.totalLength + static_cast<double>(length));
-        tour.remainingMinutes = platform::truncToInt32(tour.remainingMinutes - static_cast<double>(used));
-        tour.startTime = platform::truncToInt32(tour.startTime + used / 60.0);
-        if (!tripKept || tour.remainingMinutes <= 0) {
+        endTrip(trip);
+        if (!trip.kept || tour.remainingMinutes <= 0) {
             tour.done = 1;
             return;
         }

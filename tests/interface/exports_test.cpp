@@ -4,6 +4,9 @@
 
 #include "OstrimMapDll.h"
 #include "library_handle.h"
+#include "network_model.h"
+#include "roadnet_writer.h"
+#include "test_support.h"
 
 namespace {
 
@@ -56,13 +59,18 @@ TEST(Exports, EveryExportResolvesByName) {
     }
 }
 
+// Each round orders stops, which searches its rows on worker threads,
+// right before the library goes: no thread of the call may outlive it.
 TEST(Exports, LoadsAndUnloadsRepeatedly) {
+    ScratchFolder folder;
+    ASSERT_TRUE(writers::writeRoadnet(folder.path(), writers::toRoadnetFile(writers::makeGridCity({}))));
     for (int round = 0; round < 3; ++round) {
         LibraryHandle library;
         ASSERT_TRUE(library.loaded()) << dlerror();
-        auto setPathFn = OSTRIM_RESOLVE(library, setPath);
-        auto clearDataFn = OSTRIM_RESOLVE(library, clearData);
-        setPathFn("/nonexistent/");
-        clearDataFn();
+        OSTRIM_RESOLVE(library, setPath)(folder.path().c_str());
+        JourneyStop stops[6];
+        for (int k = 0; k < 6; ++k) stops[k] = {151.101f + 0.006f * k, -33.801f - 0.005f * (k % 3), 0, 0};
+        EXPECT_EQ(OSTRIM_RESOLVE(library, optimiseJRoute)(6, stops), 1);
+        OSTRIM_RESOLVE(library, clearData)();
     }
 }

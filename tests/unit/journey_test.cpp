@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "journey.h"
-#include "path_search.h"
 #include "road_fixture.h"
-#include "routing_module.h"
+#include "route_arrays.h"
+#include "travel_matrix.h"
 
 using namespace routing;
 

@@ -313,8 +313,9 @@ TEST_F(DamagedCellTest, NodesWhoseLinksAreNotThereHaveNone) {
     EXPECT_EQ(nodeDegree[last], 0);
     EXPECT_EQ(nodeDegree[windowNodeOf(1)], 2);
     // The search runs over such nodes without leaving the tables.
-    prepareOpenSearchLabels();
-    EXPECT_TRUE(searchFromNode(windowNodeOf(1), windowSearch()));
+    setWindowLinkCosts(0.0f, 0.0f);
+    prepareOpenSearchLabels(routingSearch);
+    EXPECT_TRUE(searchFromNode(windowSearch(), routingSearch, windowNodeOf(1)));
 }
 
 // ---- Pairs of (id, index) ---------------------------------------------------

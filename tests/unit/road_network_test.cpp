@@ -6,7 +6,8 @@
 #include "coordinates.h"
 #include "path_search.h"
 #include "road_fixture.h"
-#include "routing_module.h"
+#include "routing_settings.h"
+#include "search_state.h"
 
 using namespace routing;
 
@@ -71,7 +72,7 @@ TEST_F(RoadnetFileFormat, ClearDataDropsTheNetwork) {
     EXPECT_EQ(nodeCount, 0);
     EXPECT_EQ(nodeLatitude, nullptr);
     EXPECT_EQ(latitudeBandTable, nullptr);
-    EXPECT_EQ(searchLabel, nullptr);
+    EXPECT_EQ(routingSearch.nodes, nullptr);
 }
 
 TEST_F(RoadnetFileFormat, TruncatedFilesDoNotLoad) {
@@ -116,9 +117,9 @@ TEST_F(RoadnetFileFormat, OutOfRangeEntriesAreMadeHarmless) {
     EXPECT_EQ(latitudeBandTable[500], 0);
     EXPECT_EQ(latitudeBandTable[501], 3);
     // Searches over such a file stay inside the arrays.
-    prepareOpenSearchLabels();
-    EXPECT_TRUE(searchFromNode(1));
-    EXPECT_EQ(collectPathChain(2), -1);
+    prepareOpenSearchLabels(routingSearch);
+    EXPECT_TRUE(searchFromNode(wholeNetworkSearch(), routingSearch, 1));
+    EXPECT_EQ(collectPathChain(wholeNetworkSearch(), routingSearch, 2), -1);
 }
 
 using LinkCosting = WholeNetworkTest;
@@ -178,9 +179,9 @@ TEST_F(LinkCosting, WithoutASpeedTableComputedLinksCannotBeDriven) {
     for (int k = 0; k + 1 < 8; ++k) model.addRoad(k, k + 1, 3, false);
     ASSERT_TRUE(load(model));
     EXPECT_TRUE(std::isinf(linkCost[1]));
-    prepareOpenSearchLabels();
-    EXPECT_TRUE(searchFromNode(1));
-    EXPECT_EQ(collectPathChain(2), -1);
+    prepareOpenSearchLabels(routingSearch);
+    EXPECT_TRUE(searchFromNode(wholeNetworkSearch(), routingSearch, 1));
+    EXPECT_EQ(collectPathChain(wholeNetworkSearch(), routingSearch, 2), -1);
 }
 
 // Keys 10 units (0.01 degree) apart from key 2000 (30 degrees south), two

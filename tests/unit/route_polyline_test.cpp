@@ -3,6 +3,7 @@
 #include <random>
 
 #include "byte_writer.h"
+#include "leg_search.h"
 #include "route_polyline.h"
 #include "sparse_file.h"
 #include "window_route_support.h"
@@ -185,10 +186,8 @@ TEST_F(PolylineRefusalTest, AfterAWholeNetworkRoute) {
     ASSERT_EQ(networkLoaded, 1);
     std::vector<int32_t> fileIndex;
     writers::toRoadnetFile(fiveNodeRoad(), &fileIndex);
-    int32_t points[2] = {fileIndex[0], fileIndex[3]};
-    searchPoints = points;
+    routingSearch.points = {fileIndex[0], fileIndex[3]};
     searchLegs(1, 0.2f, -34.0f, -33.0f, 151.0f, 152.0f);
-    searchPoints = nullptr;
     ASSERT_EQ(routeKind, RouteKind::WholeNetwork);
     expectNothingDrawn();
 }

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "road_fixture.h"
-#include "routing_module.h"
+#include "routing_settings.h"
 #include "schedule_records.h"
 #include "scheduler_state.h"
 

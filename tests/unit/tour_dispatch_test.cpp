@@ -6,6 +6,7 @@
 
 #include "schedule_records.h"
 #include "scheduler_state.h"
+#include "travel_matrix.h"
 
 using namespace scheduler;
 
@@ -294,7 +295,7 @@ TEST_F(Dispatch, OnlyAvailableOneMakesAVisitFree) {
 }
 
 TEST_F(Dispatch, UnreachableVisitsAreNeverTaken) {
-    build(2, 1, kNoPathMinutes);
+    build(2, 1, routing::kNoPathMinutes);
     set(site(), 1, 30.0f);
     dispatch();
     EXPECT_NE(visits[0].assignedTour, 7);

@@ -15,7 +15,10 @@
 #include "network_window.h"
 #include "path_search.h"
 #include "road_network.h"
+#include "route_arrays.h"
+#include "route_points.h"
 #include "routing_module.h"
+#include "routing_settings.h"
 #include "test_support.h"
 #include "window_writer.h"
 
