@@ -5,7 +5,7 @@
 
 #include "OstrimMapDll.h"
 #include "bench_support.h"
-#include "parallel_tasks.h"
+#include "task_workers.h"
 
 namespace {
 
@@ -35,7 +35,7 @@ void BM_OptimiseJRoute(benchmark::State& state) {
         benchmark::DoNotOptimize(result);
     }
     state.counters["ordered"] = result;
-    state.counters["workers"] = platform::workerCount(static_cast<size_t>(n));
+    state.counters["workers"] = platform::taskWorkers(static_cast<size_t>(n));
 }
 BENCHMARK(BM_OptimiseJRoute)->Arg(20)->Arg(60)->Unit(benchmark::kMillisecond);
 

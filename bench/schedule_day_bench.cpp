@@ -8,7 +8,7 @@
 
 #include "OstrimMapDll.h"
 #include "bench_support.h"
-#include "parallel_tasks.h"
+#include "task_workers.h"
 #include "road_network.h"
 #include "scheduler_state.h"
 #include "../tests/unit/schedule_records.h"
@@ -67,7 +67,7 @@ void BM_RunSchedule(benchmark::State& state) {
         for (const ScheduleVisit& v : run.visits) taken += v.assignedTour != -1;
     }
     state.counters["taken"] = taken;
-    state.counters["workers"] = platform::workerCount(day.visits.size() + day.sites.size());
+    state.counters["workers"] = platform::taskWorkers(day.visits.size() + day.sites.size());
 }
 BENCHMARK(BM_RunSchedule)->Arg(50)->Arg(200)->Unit(benchmark::kMillisecond);
 
@@ -115,7 +115,7 @@ void BM_RunScheduleSteps(benchmark::State& state) {
     state.counters["snapping_ms"] = benchmark::Counter(1000 * snapping, perRun);
     state.counters["matrices_ms"] = benchmark::Counter(1000 * matrices, perRun);
     state.counters["dispatch_ms"] = benchmark::Counter(1000 * dispatch, perRun);
-    state.counters["workers"] = platform::workerCount(day.visits.size() + day.sites.size());
+    state.counters["workers"] = platform::taskWorkers(day.visits.size() + day.sites.size());
 }
 BENCHMARK(BM_RunScheduleSteps)->Arg(50)->Arg(200)->Unit(benchmark::kMillisecond);
 

@@ -678,14 +678,13 @@ bool composeSampled(const SheetView& view, uint8_t* pixels, uint8_t* palette, co
         const size_t count = std::min(slices, batch.tiles.size());
         const std::vector<int64_t> bounds = sliceBounds(batch, count);
         const unsigned threads = platform::taskWorkers(count, static_cast<unsigned>(workers.size()));
-        const std::exception_ptr failure = platform::runTasks(
+        platform::runTasks(
             count, threads,
             [&](size_t slice, unsigned worker) {
                 SampledCells part(view, pixels, bounds[slice], bounds[slice + 1]);
                 drawBatch(batch, part, *workers[worker], bounds[slice], bounds[slice + 1]);
             },
             readNext);
-        if (failure) std::rethrow_exception(failure);
     });
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <exception>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -14,9 +15,8 @@ unsigned taskWorkers(size_t tasks, unsigned limit) {
     return std::max(workers, 1u);
 }
 
-std::exception_ptr runTasks(size_t tasks, unsigned workers,
-                            const std::function<void(size_t task, unsigned worker)>& work,
-                            const std::function<void()>& alongside) {
+void runTasks(size_t tasks, unsigned workers, const std::function<void(size_t task, unsigned worker)>& work,
+              const std::function<void()>& alongside) {
     std::atomic<size_t> next{0};
     std::atomic<bool> failed{false};
     std::mutex failure;
@@ -54,7 +54,7 @@ std::exception_ptr runTasks(size_t tasks, unsigned workers,
     }
     worker(0);
     for (std::thread& thread : threads) thread.join();
-    return first;
+    if (first) std::rethrow_exception(first);
 }
 
 }  // namespace platform

@@ -5,7 +5,6 @@
 #define OSTRIM_TASK_WORKERS_H
 
 #include <cstddef>
-#include <exception>
 #include <functional>
 
 namespace platform {
@@ -21,11 +20,11 @@ unsigned taskWorkers(size_t tasks, unsigned limit = 0);
 // is given, the calling thread runs it first, while the other workers
 // start on the tasks, and then joins them. An exception thrown by a task
 // or by alongside is caught on its own thread, no task starts after it,
-// and the first one caught is returned (null when everything ran). A
-// thread that cannot be started leaves its share to the others.
-std::exception_ptr runTasks(size_t tasks, unsigned workers,
-                            const std::function<void(size_t task, unsigned worker)>& work,
-                            const std::function<void()>& alongside = nullptr);
+// and the first one caught is rethrown on the calling thread once every
+// worker has been joined. A thread that cannot be started leaves its
+// share to the others.
+void runTasks(size_t tasks, unsigned workers, const std::function<void(size_t task, unsigned worker)>& work,
+              const std::function<void()>& alongside = nullptr);
 
 }  // namespace platform
 

@@ -6,7 +6,7 @@
 #include "OstrimMapDll.h"
 #include "export_guard.h"
 #include "journey.h"
-#include "parallel_tasks.h"
+#include "task_workers.h"
 #include "road_network.h"
 #include "route_arrays.h"
 #include "routing_module.h"
@@ -126,7 +126,7 @@ int32_t orderStops(int32_t n, JourneyStop* stops) {
     if (matrix == nullptr) return -1;
 
     std::vector<int32_t> nodes(count);
-    platform::runTasks(count, platform::workerCount(count), [&](unsigned, size_t i) {
+    platform::runTasks(count, platform::taskWorkers(count), [&](size_t i, unsigned) {
         float km = 0.0f;
         nodes[i] = findNearestNode(stops[i].latitude, stops[i].longitude, &km);
     });
@@ -141,7 +141,7 @@ int32_t orderStops(int32_t n, JourneyStop* stops) {
     for (size_t i = 0; i < count; ++i) {
         for (size_t j = 0; j < count; ++j) minutes[i * count + j] = i == j ? 0.0f : kNoPathMinutes;
     }
-    buildTravelRows(nodes, platform::workerCount(count), [&](const TravelRow& row) {
+    buildTravelRows(nodes, platform::taskWorkers(count), [&](const TravelRow& row) {
         if (row.complete) std::copy(row.minutes, row.minutes + count, minutes + row.source * count);
     });
 

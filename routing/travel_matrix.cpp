@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "parallel_tasks.h"
+#include "task_workers.h"
 #include "path_search.h"
 #include "road_network.h"
 
@@ -28,7 +28,7 @@ void buildTravelRows(const std::vector<int32_t>& nodes, unsigned workers,
         state.targetCosts.resize(count);
         state.targetLengths.resize(count);
     }
-    platform::runTasks(count, workers, [&](unsigned worker, size_t source) {
+    platform::runTasks(count, workers, [&](size_t source, unsigned worker) {
         SearchState& state = states[worker];
         prepareSearchLabels(state, box.minLat, box.maxLat, box.minLon, box.maxLon, kMatrixMargin);
         const bool searched = searchFromNode(network, state, nodes[source]);

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "export_guard.h"
-#include "parallel_tasks.h"
+#include "task_workers.h"
 #include "road_network.h"
 #include "routing_module.h"
 #include "scheduler_state.h"
@@ -93,7 +93,7 @@ void buildTravelMatrices() {
     // Each target has its own path or "no path", so one point that cannot
     // be reached costs only its own entries; a search that fails (queue
     // full) leaves its row as it is.
-    routing::buildTravelRows(nodes, platform::workerCount(nodes.size()), [&](const routing::TravelRow& row) {
+    routing::buildTravelRows(nodes, platform::taskWorkers(nodes.size()), [&](const routing::TravelRow& row) {
         const int32_t from = points[row.source];
         for (size_t t = 0; t < points.size(); ++t) {
             setTravelTime(from, points[t], row.minutes[t]);
@@ -139,7 +139,7 @@ RunScheduleResult prepareTours() {
 // the visits are independent, so they are snapped side by side.
 void prepareVisits() {
     const size_t count = static_cast<size_t>(visitCount);
-    platform::runTasks(count, platform::workerCount(count), [](unsigned, size_t i) {
+    platform::runTasks(count, platform::taskWorkers(count), [](size_t i, unsigned) {
         ScheduleVisit& visit = currentVisits[i];
         visit.tripNumber = 0;
         visit.tripPosition = 0;
@@ -157,7 +157,7 @@ void prepareVisits() {
 // node is not dispatched.
 void prepareSites() {
     const size_t count = static_cast<size_t>(siteCount);
-    platform::runTasks(count, platform::workerCount(count), [](unsigned, size_t j) {
+    platform::runTasks(count, platform::taskWorkers(count), [](size_t j, unsigned) {
         ScheduleSite& site = currentSites[j];
         site.node = routing::findNearestNode(site.latitude, site.longitude, &site.snapDistance);
     });
