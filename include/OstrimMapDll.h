@@ -62,7 +62,8 @@ OSTRIM_EXPORT void OSTRIM_CALL setRestrictions(int value);
 
 /* Releases the added points, any route and the road network in memory, so
  * that the next request starts afresh and reloads its files. The data
- * folder, route method, restriction setting and speeds stay. */
+ * folder, route method, restriction setting and speeds stay. Unloading the
+ * library does not release them: call it before unloading. */
 OSTRIM_EXPORT void OSTRIM_CALL clearData(void);
 
 /* ==== Routes through several points =====================================
